@@ -1,0 +1,152 @@
+#include "app/ScreenFile.h"
+
+#include "app/AnswerReader.h"
+#include "core/Error.h"
+#include "core/Numeric.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lumeye::app {
+namespace {
+constexpr int32_t kInputPastEndOfFile = 62;
+constexpr const char* kReadSource = "MainForm.Form_Load";
+// A number field longer than this cannot hold a sensible number; only its
+// start is kept, which is all the number reader looks at anyway.
+constexpr std::size_t kMaxNumberField = 4096;
+
+class FieldReader {
+public:
+    explicit FieldReader(std::istream& in) : in_(in) {}
+
+    bool atEnd() { return in_.peek() == std::char_traits<char>::eof(); }
+
+    // Reads one field and its delimiter; quoted text is returned without quotes.
+    std::string next() {
+        if (atEnd()) throw Error(kInputPastEndOfFile, "Input past end of file", kReadSource);
+        while (in_.peek() == ' ' || in_.peek() == '\t') in_.get();
+        std::string field;
+        if (in_.peek() == '"') {
+            in_.get();
+            int c;
+            while ((c = in_.get()) != EOF && c != '"') keep(field, c);
+            // Anything between the closing quote and the delimiter is passed over.
+            while ((c = in_.peek()) != EOF && !isDelimiter(c)) in_.get();
+        } else {
+            int c;
+            while ((c = in_.peek()) != EOF && !isDelimiter(c)) keep(field, in_.get());
+        }
+        consumeDelimiter();
+        return field;
+    }
+
+private:
+    static bool isDelimiter(int c) { return c == ',' || c == '\r' || c == '\n'; }
+    static void keep(std::string& field, int c) {
+        if (field.size() < kMaxNumberField) field.push_back(static_cast<char>(c));
+    }
+    void consumeDelimiter() {
+        const int c = in_.get();
+        if (c == '\r' && in_.peek() == '\n') in_.get();
+    }
+    std::istream& in_;
+};
+
+int16_t readNumber(FieldReader& reader) {
+    return toInt16(ReadAnswer(reader.next()), kReadSource);
+}
+
+std::string withSeparator(const std::string& folder) {
+    if (!folder.empty() && folder.back() == '/') return folder;
+    return folder + "/";
+}
+
+std::string lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    return s;
+}
+
+Error saveError(const std::string& path, const std::string& reason) {
+    return Error(ErrorNumber::InvalidProcedureCall, "Could not save " + path + ": " + reason,
+                 "MainForm.ScreenSize");
+}
+
+void writeAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw errno;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+}  // namespace
+
+std::string ScreenFileContent(int16_t width, int16_t height) {
+    const auto line = [](int16_t value) { return std::to_string(value) + ",\"\r\"\r\n"; };
+    return line(width) + line(height);
+}
+
+void ReadScreenFile(std::istream& in, int16_t& width, int16_t& height) {
+    FieldReader reader(in);
+    while (!reader.atEnd()) {
+        width = readNumber(reader);
+        reader.next();
+        height = readNumber(reader);
+        reader.next();
+    }
+}
+
+std::optional<std::string> FindScreenFile(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> matches;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (lower(name) == kScreenFileName) matches.push_back(name);
+    }
+    if (matches.empty()) return std::nullopt;
+    for (const char* preferred : {"Screen.dat", "screen.dat"})
+        if (std::find(matches.begin(), matches.end(), preferred) != matches.end())
+            return withSeparator(folder) + preferred;
+    std::sort(matches.begin(), matches.end());
+    return withSeparator(folder) + matches.front();
+}
+
+void SaveScreenFile(const std::string& folder, int16_t width, int16_t height) {
+    const std::string target = FindScreenFile(folder).value_or(withSeparator(folder) + kScreenFileName);
+    std::string temp = withSeparator(folder) + ".screen.dat.XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) throw saveError(target, std::strerror(errno));
+    try {
+        writeAll(fd, ScreenFileContent(width, height));
+        if (::fsync(fd) != 0) throw errno;
+        if (::close(fd) != 0) {
+            const int err = errno;
+            ::unlink(temp.c_str());
+            throw saveError(target, std::strerror(err));
+        }
+    } catch (int err) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        throw saveError(target, std::strerror(err));
+    }
+    // mkstemp creates the file for its owner only; a settings file is readable by all.
+    ::chmod(temp.c_str(), 0644);
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(temp.c_str());
+        throw saveError(target, std::strerror(err));
+    }
+}
+
+}  // namespace lumeye::app

@@ -1,0 +1,96 @@
+#include "ui/Control.h"
+
+#include "core/Error.h"
+#include "core/Numeric.h"
+#include "ui/Screen.h"
+
+#include <QComboBox>
+#include <QWidget>
+
+namespace lumeye::ui {
+namespace {
+constexpr const char* kScaleModeProperty = "lumeyeScaleMode";
+constexpr int32_t kNoSuchProperty = 438;
+
+bool isPixels(const QWidget* container) {
+    return container && scaleModeOf(container) == ScaleMode::Pixels;
+}
+
+int toPixels(double value) { return static_cast<int>(roundHalfEven(value)); }
+}  // namespace
+
+ScaleMode scaleModeOf(const QWidget* container) {
+    const QVariant v = container->property(kScaleModeProperty);
+    return v.isValid() ? static_cast<ScaleMode>(v.toInt()) : ScaleMode::Twips;
+}
+
+void setScaleModeOf(QWidget* container, ScaleMode mode) {
+    container->setProperty(kScaleModeProperty, static_cast<int>(mode));
+}
+
+double toContainerUnitsX(const QWidget* widget, int pixels) {
+    return isPixels(widget->parentWidget()) ? pixels : pixelsToTwipsX(pixels);
+}
+double toContainerUnitsY(const QWidget* widget, int pixels) {
+    return isPixels(widget->parentWidget()) ? pixels : pixelsToTwipsY(pixels);
+}
+int fromContainerUnitsX(const QWidget* widget, double units) {
+    return toPixels(isPixels(widget->parentWidget()) ? units : twipsToPixelsX(units));
+}
+int fromContainerUnitsY(const QWidget* widget, double units) {
+    return toPixels(isPixels(widget->parentWidget()) ? units : twipsToPixelsY(units));
+}
+
+void placeTwips(QWidget* widget, double left, double top, double width, double height) {
+    widget->setGeometry(toPixels(twipsToPixelsX(left)), toPixels(twipsToPixelsY(top)),
+                        toPixels(twipsToPixelsX(width)), toPixels(twipsToPixelsY(height)));
+}
+
+Control::Control(QObject* object) : object_(object) {}
+
+QString Control::Name() const { return object_ ? object_->objectName() : QString(); }
+
+bool Control::isComboBox() const { return qobject_cast<QComboBox*>(object_.data()) != nullptr; }
+
+QWidget* Control::widgetOrThrow(const char* property) const {
+    auto* w = qobject_cast<QWidget*>(object_.data());
+    if (!w)
+        throw Error(kNoSuchProperty, "Object doesn't support this property or method",
+                    Name().toStdString() + "." + property);
+    return w;
+}
+
+double Control::Left() const { auto* w = widgetOrThrow("Left"); return toContainerUnitsX(w, w->x()); }
+double Control::Top() const { auto* w = widgetOrThrow("Top"); return toContainerUnitsY(w, w->y()); }
+double Control::Width() const { auto* w = widgetOrThrow("Width"); return toContainerUnitsX(w, w->width()); }
+double Control::Height() const { auto* w = widgetOrThrow("Height"); return toContainerUnitsY(w, w->height()); }
+
+void Control::setLeft(double value) {
+    auto* w = widgetOrThrow("Left");
+    w->move(fromContainerUnitsX(w, value), w->y());
+}
+void Control::setTop(double value) {
+    auto* w = widgetOrThrow("Top");
+    w->move(w->x(), fromContainerUnitsY(w, value));
+}
+void Control::setWidth(double value) {
+    auto* w = widgetOrThrow("Width");
+    w->resize(fromContainerUnitsX(w, value), w->height());
+}
+
+void Control::Move(double left, double top, double width, double height) {
+    auto* w = widgetOrThrow("Move");
+    w->setGeometry(fromContainerUnitsX(w, left), fromContainerUnitsY(w, top),
+                   fromContainerUnitsX(w, width), fromContainerUnitsY(w, height));
+}
+
+double Control::FontSize() const { return widgetOrThrow("FontSize")->font().pointSizeF(); }
+
+void Control::setFontSize(double points) {
+    auto* w = widgetOrThrow("FontSize");
+    QFont f = w->font();
+    f.setPointSizeF(points);
+    w->setFont(f);
+}
+
+}  // namespace lumeye::ui

@@ -1,0 +1,38 @@
+#include "ui/Controls.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace lumeye::ui {
+
+OptionButton::OptionButton(const QString& caption, QWidget* parent) : QRadioButton(caption, parent) {}
+
+void OptionButton::mouseDoubleClickEvent(QMouseEvent* event) {
+    QRadioButton::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton) emit dblClick();
+}
+
+void OptionButton::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    // Only keys that type a character count; Space still selects the option too.
+    if (!text.isEmpty() && event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab) {
+        if (event->key() == Qt::Key_Space) setChecked(true);
+        emit keyPress(text.at(0).unicode());
+        event->accept();
+        return;
+    }
+    QRadioButton::keyPressEvent(event);
+}
+
+Label::Label(const QString& caption, QWidget* parent) : QLabel(caption, parent) {}
+
+void Label::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit click();
+}
+
+Frame::Frame(const QString& caption, QWidget* parent) : QGroupBox(caption, parent) {}
+
+CommandButton::CommandButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {}
+
+}  // namespace lumeye::ui

@@ -1,0 +1,76 @@
+#include "ui/Dialogs.h"
+
+#include "core/Numeric.h"
+#include "ui/Screen.h"
+
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QQueue>
+
+namespace lumeye::ui {
+namespace {
+struct SeamState {
+    bool enabled = false;
+    QQueue<QString> answers;
+    QList<ShownDialog> shown;
+    int unanswered = 0;
+};
+SeamState& seam() {
+    static SeamState state;
+    return state;
+}
+}  // namespace
+
+void MsgBox(const QString& text, const QString& title) {
+    if (seam().enabled) {
+        seam().shown.append({ShownDialog::Kind::Message, text, title, {}, std::nullopt});
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
+    box.exec();
+}
+
+QString InputBox(const QString& prompt, const QString& title, const QString& defaultText,
+                 std::optional<QPointF> positionTwips) {
+    if (seam().enabled) {
+        seam().shown.append({ShownDialog::Kind::Input, prompt, title, defaultText, positionTwips});
+        if (seam().answers.isEmpty()) {
+            ++seam().unanswered;
+            return {};
+        }
+        return seam().answers.dequeue();
+    }
+    QInputDialog dialog;
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultText);
+    dialog.setInputMode(QInputDialog::TextInput);
+    if (positionTwips) {
+        dialog.move(static_cast<int>(roundHalfEven(twipsToPixelsX(positionTwips->x()))),
+                    static_cast<int>(roundHalfEven(twipsToPixelsY(positionTwips->y()))));
+    }
+    dialog.show();
+    // The default answer starts selected, so typing replaces it.
+    if (auto* edit = dialog.findChild<QLineEdit*>()) edit->selectAll();
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.textValue();
+}
+
+void DialogSeam::enable() { seam().enabled = true; }
+void DialogSeam::disable() {
+    clear();
+    seam().enabled = false;
+}
+bool DialogSeam::enabled() { return seam().enabled; }
+void DialogSeam::queueAnswer(const QString& answer) { seam().answers.enqueue(answer); }
+const QList<ShownDialog>& DialogSeam::shown() { return seam().shown; }
+int DialogSeam::pendingAnswers() { return seam().answers.size(); }
+int DialogSeam::unansweredInputs() { return seam().unanswered; }
+void DialogSeam::clear() {
+    seam().answers.clear();
+    seam().shown.clear();
+    seam().unanswered = 0;
+}
+
+}  // namespace lumeye::ui

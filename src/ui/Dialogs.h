@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QList>
+#include <QPointF>
+#include <QString>
+
+#include <optional>
+
+namespace lumeye::ui {
+
+inline const QString kAppTitle = QStringLiteral("Lumeye HE");
+
+// Modal message box with an OK button only.
+void MsgBox(const QString& text, const QString& title = kAppTitle);
+
+// Modal input box with OK and Cancel. Returns the typed text, or an empty
+// text on Cancel. The position is the box's top-left corner on the screen in
+// layout units; without one the box is centred.
+QString InputBox(const QString& prompt, const QString& title, const QString& defaultText,
+                 std::optional<QPointF> positionTwips = std::nullopt);
+
+struct ShownDialog {
+    enum class Kind { Message, Input };
+    Kind kind;
+    QString text; // message or prompt
+    QString title;
+    QString defaultText;
+    std::optional<QPointF> positionTwips;
+};
+
+// Test seam: while enabled, no box is shown. Message boxes are recorded and
+// return at once; input boxes are recorded and answered from a queue (an
+// empty answer is Cancel). An input box with no queued answer is a test
+// fault: it is recorded, counted in unansweredInputs() and answers Cancel.
+class DialogSeam {
+public:
+    static void enable();
+    static void disable();
+    static bool enabled();
+    static void queueAnswer(const QString& answer);
+    static const QList<ShownDialog>& shown();
+    static int pendingAnswers();
+    static int unansweredInputs();
+    static void clear();
+};
+
+}  // namespace lumeye::ui

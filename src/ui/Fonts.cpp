@@ -1,0 +1,69 @@
+#include "ui/Fonts.h"
+
+#include <QFont>
+#include <QHash>
+#include <QPalette>
+#include <QWidget>
+
+namespace lumeye::ui {
+namespace {
+// Design faces and the installed Debian families that stand in for them:
+// Liberation is metric-compatible with Arial and Times New Roman; DejaVu Sans
+// descends from the same design brief as Verdana and Tahoma; EB Garamond is a
+// Garamond revival.
+const QHash<QString, QString>& substitutions() {
+    static const QHash<QString, QString> table = {
+        {QStringLiteral("garamond"), QStringLiteral("EB Garamond")},
+        {QStringLiteral("tahoma"), QStringLiteral("DejaVu Sans")},
+        {QStringLiteral("times new roman"), QStringLiteral("Liberation Serif")},
+        {QStringLiteral("ms sans serif"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("arial"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("verdana"), QStringLiteral("DejaVu Sans")},
+    };
+    return table;
+}
+}  // namespace
+
+void installFontSubstitutions() {
+    for (auto it = substitutions().cbegin(); it != substitutions().cend(); ++it)
+        QFont::insertSubstitution(it.key(), it.value());
+}
+
+QString substituteFamily(const QString& face) {
+    return substitutions().value(face.toLower(), face);
+}
+
+QFont designFont(const QString& face, double points, bool bold) {
+    QFont font(substituteFamily(face));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+QColor qbColor(int index) {
+    static const QColor palette[16] = {
+        {0, 0, 0},     {0, 0, 128},   {0, 128, 0},   {0, 128, 128}, {128, 0, 0},   {128, 0, 128},
+        {128, 128, 0}, {192, 192, 192}, {128, 128, 128}, {0, 0, 255}, {0, 255, 0},   {0, 255, 255},
+        {255, 0, 0},   {255, 0, 255}, {255, 255, 0}, {255, 255, 255},
+    };
+    return palette[index & 15];
+}
+
+void setBackColor(QWidget* widget, const QColor& colour) {
+    QPalette p = widget->palette();
+    p.setColor(QPalette::Window, colour);
+    p.setColor(QPalette::Button, colour);
+    p.setColor(QPalette::Base, colour);
+    widget->setPalette(p);
+    widget->setAutoFillBackground(true);
+}
+
+void setForeColor(QWidget* widget, const QColor& colour) {
+    QPalette p = widget->palette();
+    p.setColor(QPalette::WindowText, colour);
+    p.setColor(QPalette::ButtonText, colour);
+    p.setColor(QPalette::Text, colour);
+    widget->setPalette(p);
+}
+
+}  // namespace lumeye::ui

@@ -1,0 +1,150 @@
+#include "ui/Form.h"
+
+#include "core/Numeric.h"
+#include "ui/Screen.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QMenuBar>
+
+#include <unordered_map>
+
+namespace lumeye::ui {
+namespace {
+std::unordered_map<std::type_index, Form*>& registry() {
+    static std::unordered_map<std::type_index, Form*> forms;
+    return forms;
+}
+int toPixels(double value) { return static_cast<int>(roundHalfEven(value)); }
+}  // namespace
+
+Form::Form() {
+    auto* area = new QWidget(this);
+    area->setObjectName(QStringLiteral("client"));
+    setCentralWidget(area);
+}
+
+Form::~Form() { Forms::release(this); }
+
+void Form::load() { Form_Load(); }
+
+QWidget* Form::client() const { return centralWidget(); }
+
+void Form::Show(ShowMode mode) {
+    if (unloaded_) return;
+    if (mode == ShowMode::Modeless) {
+        show();
+        raise();
+        activateWindow();
+        return;
+    }
+    setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    connect(this, &Form::unloaded, &loop, &QEventLoop::quit);
+    connect(this, &Form::hidden, &loop, &QEventLoop::quit);
+    show();
+    raise();
+    activateWindow();
+    loop.exec();
+}
+
+void Form::Hide() { hide(); }
+
+void Form::Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    Forms::release(this);
+    hide();
+    emit unloaded();
+    deleteLater();
+}
+
+void Form::closeEvent(QCloseEvent* event) {
+    event->accept();
+    Unload();
+}
+
+void Form::hideEvent(QHideEvent* event) {
+    QMainWindow::hideEvent(event);
+    if (!event->spontaneous()) emit hidden();
+}
+
+double Form::Left() const { return pixelsToTwipsX(frameGeometry().x()); }
+double Form::Top() const { return pixelsToTwipsY(frameGeometry().y()); }
+double Form::Width() const { return pixelsToTwipsX(frameGeometry().width()); }
+double Form::Height() const { return pixelsToTwipsY(frameGeometry().height()); }
+
+void Form::Move(double left, double top, double width, double height) {
+    const int frameW = frameGeometry().width() - geometry().width();
+    const int frameH = frameGeometry().height() - geometry().height();
+    move(toPixels(twipsToPixelsX(left)), toPixels(twipsToPixelsY(top)));
+    resize(std::max(0, toPixels(twipsToPixelsX(width)) - frameW),
+           std::max(0, toPixels(twipsToPixelsY(height)) - frameH));
+}
+
+void Form::setClientSizeTwips(double width, double height) {
+    const int menuHeight = hasMenu_ ? menuBar()->sizeHint().height() : 0;
+    resize(toPixels(twipsToPixelsX(width)), toPixels(twipsToPixelsY(height)) + menuHeight);
+}
+
+ScaleMode Form::scaleMode() const { return scaleModeOf(client()); }
+
+void Form::setScaleMode(ScaleMode mode) {
+    setScaleModeOf(this, mode);
+    setScaleModeOf(client(), mode);
+}
+
+double Form::ScaleWidth() const {
+    const int px = client()->width();
+    return scaleMode() == ScaleMode::Pixels ? px : pixelsToTwipsX(px);
+}
+
+double Form::ScaleHeight() const {
+    const int px = client()->height();
+    return scaleMode() == ScaleMode::Pixels ? px : pixelsToTwipsY(px);
+}
+
+QList<Control> Form::Controls() const {
+    QList<Control> list;
+    for (QObject* object : controls_)
+        if (object) list.append(Control(object));
+    return list;
+}
+
+QAction* Form::addMenuEntry(const QString& name, const QString& caption) {
+    hasMenu_ = true;
+    QAction* action = menuBar()->addAction(caption);
+    return addControl(action, name);
+}
+
+Form*& Forms::slotFor(std::type_index type) { return registry()[type]; }
+
+void Forms::loadOrDiscard(Form* form) {
+    try {
+        form->load();
+    } catch (...) {
+        release(form);
+        form->unloaded_ = true;
+        delete form;
+        throw;
+    }
+}
+
+void Forms::release(Form* form) {
+    for (auto& [type, slot] : registry())
+        if (slot == form) slot = nullptr;
+}
+
+void Forms::unloadAll() {
+    std::vector<Form*> loaded;
+    for (auto& [type, slot] : registry())
+        if (slot) loaded.push_back(slot);
+    for (Form* form : loaded) {
+        release(form);
+        form->unloaded_ = true;
+        delete form;
+    }
+}
+
+}  // namespace lumeye::ui

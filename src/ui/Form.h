@@ -1,0 +1,118 @@
+#pragma once
+
+#include "ui/Control.h"
+
+#include <QList>
+#include <QMainWindow>
+
+#include <typeindex>
+
+class QAction;
+
+namespace lumeye::ui {
+
+// A window of the program. Each form class has at most one instance, created
+// and loaded (Form_Load runs) on first use through Forms::get<T>(); Unload
+// destroys it, and the next use creates a fresh one.
+//
+// Controls are children of client(), the client area below the menu bar.
+class Form : public QMainWindow {
+    Q_OBJECT
+public:
+    enum class ShowMode { Modeless, Modal };
+
+    ~Form() override;
+
+    // Shows the form; Modal returns only when it is hidden or unloaded.
+    void Show(ShowMode mode = ShowMode::Modeless);
+    void Hide();
+    // Hides and destroys the form (after the current event has been handled).
+    void Unload();
+    bool isUnloaded() const { return unloaded_; }
+
+    QWidget* client() const;
+
+    // Outer position and size on the screen in layout units.
+    double Left() const;
+    double Top() const;
+    double Width() const;
+    double Height() const;
+    void Move(double left, double top, double width, double height);
+
+    // Client area size (design), in layout units.
+    void setClientSizeTwips(double width, double height);
+
+    ScaleMode scaleMode() const;
+    void setScaleMode(ScaleMode mode);
+    // Client area size in the form's own coordinate unit.
+    double ScaleWidth() const;
+    double ScaleHeight() const;
+
+    // Every control in the order the form created it, menu entries included.
+    QList<Control> Controls() const;
+
+    // A top-level menu-bar entry with no sub-entries.
+    QAction* addMenuEntry(const QString& name, const QString& caption);
+
+signals:
+    void unloaded();
+    void hidden();
+
+protected:
+    Form();
+    virtual void Form_Load() {}
+    // Records a control in the form's control order.
+    template <class W>
+    W* addControl(W* control, const QString& name) {
+        control->setObjectName(name);
+        controls_.append(control);
+        return control;
+    }
+    // Closing from the window frame unloads the form.
+    void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    friend class Forms;
+    void load();
+
+    QList<QObject*> controls_;
+    bool unloaded_ = false;
+    bool hasMenu_ = false;
+};
+
+// The default instances.
+class Forms {
+public:
+    template <class T>
+    static T& get() {
+        Form*& slot = slotFor(typeid(T));
+        if (!slot) {
+            T* form = new T;
+            slot = form;
+            loadOrDiscard(form);
+        }
+        return static_cast<T&>(*slot);
+    }
+
+    template <class T>
+    static T* find() {
+        return static_cast<T*>(slotFor(typeid(T)));
+    }
+
+    template <class T>
+    static bool isLoaded() {
+        return slotFor(typeid(T)) != nullptr;
+    }
+
+    // Unloads every form; destroys them at once (tests, and ending the program).
+    static void unloadAll();
+
+private:
+    friend class Form;
+    static Form*& slotFor(std::type_index type);
+    static void loadOrDiscard(Form* form);
+    static void release(Form* form);
+};
+
+}  // namespace lumeye::ui

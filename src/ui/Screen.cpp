@@ -1,0 +1,58 @@
+#include "ui/Screen.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyle>
+
+namespace lumeye::ui {
+namespace {
+std::optional<ScreenInfo> screenOverride;
+int currentPointer = Screen::PointerDefault;
+}  // namespace
+
+ScreenInfo Screen::info() {
+    if (screenOverride) return *screenOverride;
+    ScreenInfo s;
+    if (const QScreen* q = QGuiApplication::primaryScreen()) {
+        s.geometry = q->geometry();
+        s.availableGeometry = q->availableGeometry();
+        s.logicalDpiX = q->logicalDotsPerInchX();
+        s.logicalDpiY = q->logicalDotsPerInchY();
+        s.depth = q->depth();
+        s.devicePixelRatio = q->devicePixelRatio();
+    }
+    return s;
+}
+
+void Screen::setOverride(std::optional<ScreenInfo> screen) { screenOverride = std::move(screen); }
+
+double Screen::TwipsPerPixelX() { return kTwipsPerInch / info().logicalDpiX; }
+double Screen::TwipsPerPixelY() { return kTwipsPerInch / info().logicalDpiY; }
+double Screen::Width() { return info().geometry.width() * TwipsPerPixelX(); }
+double Screen::Height() { return info().geometry.height() * TwipsPerPixelY(); }
+
+int Screen::FullScreenClientWidth() { return info().availableGeometry.width(); }
+
+int Screen::FullScreenClientHeight() {
+    const int titleBar = qApp ? QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight) : 0;
+    return info().availableGeometry.height() - titleBar;
+}
+
+int Screen::MousePointer() { return currentPointer; }
+
+void Screen::setMousePointer(int pointer) {
+    if (pointer == currentPointer) return;
+    if (currentPointer != PointerDefault) QGuiApplication::restoreOverrideCursor();
+    if (pointer == PointerHourglass) QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    else if (pointer != PointerDefault) QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+    currentPointer = pointer;
+}
+
+double twipsToPixelsX(double twips) { return twips / Screen::TwipsPerPixelX(); }
+double twipsToPixelsY(double twips) { return twips / Screen::TwipsPerPixelY(); }
+double pixelsToTwipsX(double pixels) { return pixels * Screen::TwipsPerPixelX(); }
+double pixelsToTwipsY(double pixels) { return pixels * Screen::TwipsPerPixelY(); }
+
+}  // namespace lumeye::ui
