@@ -1,0 +1,168 @@
+# End-to-end test helpers: source this from a test script.
+#
+#   start_xvfb 1024 768 24        # a private X server on a free display
+#   start_app                     # build/lumeye in a fresh working directory
+#   id=$(wait_window "Lumeye - Home Edition 2.2")
+#   double_click_at 200 230; key Return; type_text 303
+#   screenshot shot.png; pixel shot.png 10 10   # -> "0,64,64"
+#
+# Everything the script starts is stopped again by its own pid on exit, and
+# the temporary folder is removed (kept with E2E_KEEP=1, for looking at shots).
+set -euo pipefail
+
+: "${LUMEYE_BIN:?LUMEYE_BIN must name the lumeye binary}"
+E2E_NAME=$(basename "${BASH_SOURCE[1]:-$0}" .sh)
+E2E_TMP=$(mktemp -d "/tmp/lumeye-e2e-${E2E_NAME}.XXXXXX")
+E2E_PIDS=()
+APP_PID=""
+APP_DIR=""
+
+e2e_cleanup() {
+    local status=$?
+    local i
+    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+        kill "${E2E_PIDS[i]}" 2>/dev/null || true
+    done
+    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+        wait "${E2E_PIDS[i]}" 2>/dev/null || true
+    done
+    if [[ $status -ne 0 || "${E2E_KEEP:-0}" == 1 ]]; then
+        echo "e2e files kept in $E2E_TMP" >&2
+    else
+        rm -rf "$E2E_TMP"
+    fi
+}
+trap e2e_cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    if [[ -n "${DISPLAY:-}" ]]; then import -window root "$E2E_TMP/failure.png" 2>/dev/null || true; fi
+    if [[ -n "$APP_DIR" && -f "$APP_DIR/app.log" ]]; then sed 's/^/app: /' "$APP_DIR/app.log" >&2 || true; fi
+    exit 1
+}
+
+pass() { echo "PASS: $*"; }
+
+# start_xvfb WIDTH HEIGHT DEPTH [DPI]: starts Xvfb on a free display and exports DISPLAY.
+start_xvfb() {
+    local width=$1 height=$2 depth=$3 dpi=${4:-96} n tries
+    for tries in $(seq 1 20); do
+        n=$(( (RANDOM % 400) + 100 ))
+        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+        Xvfb ":$n" -screen 0 "${width}x${height}x${depth}" -dpi "$dpi" -nolisten tcp \
+            >"$E2E_TMP/xvfb-$n.log" 2>&1 &
+        local pid=$!
+        local waited
+        for waited in $(seq 1 50); do
+            if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+                E2E_PIDS+=("$pid")
+                export DISPLAY=":$n"
+                return 0
+            fi
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    fail "could not start Xvfb"
+}
+
+# start_app [WORKDIR] [BINARY]: starts the program from WORKDIR (default: a new
+# empty folder) and sets APP_PID and APP_DIR.
+start_app() {
+    APP_DIR=${1:-$(mktemp -d "$E2E_TMP/work.XXXX")}
+    local bin=${2:-$LUMEYE_BIN}
+    mkdir -p "$APP_DIR"
+    (cd "$APP_DIR" && exec "$bin" >>"$APP_DIR/app.log" 2>&1) &
+    APP_PID=$!
+    E2E_PIDS+=("$APP_PID")
+}
+
+app_running() { kill -0 "$APP_PID" 2>/dev/null; }
+
+# wait_app_exit [SECONDS]: waits for the program to end; fails if it does not.
+wait_app_exit() {
+    local timeout=${1:-10} i
+    for i in $(seq 1 $((timeout * 10))); do
+        app_running || return 0
+        sleep 0.1
+    done
+    fail "the program did not end"
+}
+
+stop_app() {
+    if app_running; then kill "$APP_PID" 2>/dev/null || true; wait "$APP_PID" 2>/dev/null || true; fi
+}
+
+# find_window TITLE: ids of visible windows whose title is exactly TITLE.
+find_window() {
+    xdotool search --onlyvisible --name "^$(printf '%s' "$1" | sed 's/[][\.*^$+?(){}|]/\\&/g')\$" 2>/dev/null || true
+}
+
+# wait_window TITLE [SECONDS]: prints the id of the window once it is shown.
+wait_window() {
+    local title=$1 timeout=${2:-15} i ids
+    for i in $(seq 1 $((timeout * 10))); do
+        ids=$(find_window "$title")
+        if [[ -n "$ids" ]]; then
+            echo "$ids" | tail -n 1
+            sleep 0.3   # let it paint
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "no window titled '$title' within ${timeout}s"
+}
+
+# wait_no_window TITLE [SECONDS]: waits until no window has that title.
+wait_no_window() {
+    local title=$1 timeout=${2:-10} i
+    for i in $(seq 1 $((timeout * 10))); do
+        [[ -z "$(find_window "$title")" ]] && return 0
+        sleep 0.1
+    done
+    fail "window '$title' still shown after ${timeout}s"
+}
+
+# window_geometry ID: sets WIN_X WIN_Y WIN_W WIN_H (outer, root coordinates).
+window_geometry() {
+    local line
+    while IFS='=' read -r key value; do
+        case $key in
+            X) WIN_X=$value ;; Y) WIN_Y=$value ;;
+            WIDTH) WIN_W=$value ;; HEIGHT) WIN_H=$value ;;
+        esac
+    done < <(xdotool getwindowgeometry --shell "$1")
+}
+
+focus_window() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; sleep 0.1; }
+
+click_at() { xdotool mousemove --sync "$1" "$2" click "${3:-1}"; sleep 0.2; }
+double_click_at() { xdotool mousemove --sync "$1" "$2" click --repeat 2 --delay 60 1; sleep 0.3; }
+
+# key KEY...: key presses to the window that has the focus (xdotool key names).
+key() { xdotool key --delay 40 "$@"; sleep 0.2; }
+type_text() { xdotool type --delay 40 "$1"; sleep 0.2; }
+
+screenshot() { import -window root "$1"; }
+
+# pixel FILE X Y: prints "R,G,B" (0-255) of one pixel of a picture.
+pixel() {
+    convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | awk 'NR==2 { match($0, /\(([0-9]+),([0-9]+),([0-9]+)/, m); print m[1] "," m[2] "," m[3] }'
+}
+
+# colour_box FILE COLOUR: prints "WxH+X+Y", the bounding box of the pixels of
+# exactly that colour (e.g. '#004040').
+colour_box() {
+    convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -format '%@' info:
+}
+
+# colour_count FILE COLOUR: how many pixels have exactly that colour.
+colour_count() {
+    convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -format '%[fx:int(mean*w*h+0.5)]' info:
+}
+
+assert_eq() {
+    [[ "$1" == "$2" ]] || fail "${3:-values differ}: expected '$2', got '$1'"
+}
