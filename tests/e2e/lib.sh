@@ -11,6 +11,7 @@
 set -euo pipefail
 
 : "${LUMEYE_BIN:?LUMEYE_BIN must name the lumeye binary}"
+LUMEYE_BIN=$(realpath "$LUMEYE_BIN")
 E2E_NAME=$(basename "${BASH_SOURCE[1]:-$0}" .sh)
 E2E_TMP=$(mktemp -d "/tmp/lumeye-e2e-${E2E_NAME}.XXXXXX")
 E2E_PIDS=()
