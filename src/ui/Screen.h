@@ -15,6 +15,9 @@ struct ScreenInfo {
     double logicalDpiX = 96.0;
     double logicalDpiY = 96.0;
     int depth = 24;                // bits per pixel the display reports
+    // Bits a pixel takes in memory, when it differs from what depth implies
+    // (0: 15 and 16 take 16, 24 takes 32, as on X); 24 gives packed 3-byte pixels.
+    int bitsPerPixel = 0;
     double devicePixelRatio = 1.0; // device pixels per logical pixel
 };
 

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace lumeye {
+
+// One pixel as the pixel helpers exchange it: three bytes, blue first. The
+// values are in the display's own ranges (see DDBHelper.h).
+struct PixelTriple {
+    uint8_t Blue = 0;
+    uint8_t Green = 0;
+    uint8_t Red = 0;
+    friend bool operator==(const PixelTriple&, const PixelTriple&) = default;
+};
+static_assert(sizeof(PixelTriple) == 3, "pixel triples are packed, rows are runs of 3 bytes");
+
+// A two-dimensional array of pixels indexed (x, y), both from 0, x fastest:
+// element (x, y) lies 3·(x + y·width) bytes from the start, so each row is
+// one contiguous run of 3·width bytes.
+class PixelArray {
+public:
+    PixelArray() = default;
+    PixelArray(int width, int height) { redim(width, height); }
+
+    // New dimensions; old contents are discarded and every pixel is 0.
+    void redim(int width, int height) {
+        width_ = width > 0 ? width : 0;
+        height_ = height > 0 ? height : 0;
+        pixels_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), PixelTriple{});
+    }
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    // Upper bounds of the two indexes (-1 when empty).
+    int upperBoundX() const { return width_ - 1; }
+    int upperBoundY() const { return height_ - 1; }
+
+    PixelTriple& operator()(int x, int y) { return pixels_[index(x, y)]; }
+    const PixelTriple& operator()(int x, int y) const { return pixels_[index(x, y)]; }
+    PixelTriple* row(int y) { return pixels_.data() + index(0, y); }
+    const PixelTriple* row(int y) const { return pixels_.data() + index(0, y); }
+    PixelTriple* data() { return pixels_.data(); }
+    const PixelTriple* data() const { return pixels_.data(); }
+
+    friend bool operator==(const PixelArray&, const PixelArray&) = default;
+
+private:
+    size_t index(int x, int y) const {
+        return static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x);
+    }
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<PixelTriple> pixels_;
+};
+
+}  // namespace lumeye
