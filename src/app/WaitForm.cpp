@@ -1,0 +1,37 @@
+#include "app/WaitForm.h"
+
+#include "app/Module1.h"
+#include "ui/Fonts.h"
+
+namespace lumeye::app {
+namespace {
+// Design positions are pixels of the 800 x 600 design screen, 15 layout units each.
+constexpr double kTwipsPerDesignPixel = 15.0;
+}  // namespace
+
+message::message() {
+    setWindowTitle(QStringLiteral("Form1"));
+    // No frame: scaled like its label, the design client area becomes the screen.
+    setWindowFlag(Qt::FramelessWindowHint);
+    move(0, 0);
+    ui::setBackColor(client(), QColor(0x80, 0xFF, 0x80));
+
+    Label1 = addControl(new ui::Label(QStringLiteral("Please Wait ..."), client()), QStringLiteral("Label1"));
+    ui::setBackColor(Label1, QColor(0x80, 0xFF, 0x80));
+    ui::setForeColor(Label1, QColor(0xFF, 0x00, 0x00));
+    Label1->setFont(ui::designFont(QStringLiteral("Arial"), 24));
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ui::placeTwips(Label1, 296 * kTwipsPerDesignPixel, 295 * kTwipsPerDesignPixel, 313 * kTwipsPerDesignPixel,
+                   65 * kTwipsPerDesignPixel);
+
+    setClientSizeTwips(800 * kTwipsPerDesignPixel, 600 * kTwipsPerDesignPixel);
+    setScaleMode(ui::ScaleMode::Pixels);
+}
+
+void message::Form_Load() {
+    const ScaleFactors factors = MeasureScreen("message.Form_Load");
+    setScaleMode(ui::ScaleMode::Twips);
+    ResizeControls(factors.x, factors.y, *this);
+}
+
+}  // namespace lumeye::app
