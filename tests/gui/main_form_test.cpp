@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using namespace lumeye;
@@ -229,6 +230,15 @@ private slots:
         QTest::keyClick(menu.Option4, Qt::Key_Shift);
         QTest::keyClick(menu.Option4, Qt::Key_F5);
         QVERIFY(DialogSeam::shown().isEmpty());
+    }
+
+    // Last: it ends the program's event loop.
+    void closingTheWindowEndsTheProgram() {
+        MainForm& menu = start();
+        menu.Show();
+        QTimer::singleShot(0, &menu, [&] { menu.close(); });
+        QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QCoreApplication::exec(), 0);
     }
 };
 

@@ -1,0 +1,227 @@
+#include "core/Error.h"
+#include "ui/Application.h"
+#include "ui/Control.h"
+#include "ui/Controls.h"
+#include "ui/Form.h"
+#include "ui/Screen.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+using namespace lumeye;
+using namespace lumeye::ui;
+
+namespace {
+int loads = 0;
+
+class SampleForm : public Form {
+public:
+    SampleForm() {
+        setClientSizeTwips(6000, 4500);
+        name = addControl(new QLabel(QStringLiteral("name"), client()), QStringLiteral("name"));
+        placeTwips(name, 150, 300, 1500, 450);
+        menu = addMenuEntry(QStringLiteral("menu"), QStringLiteral("&Menu"));
+        combo = addControl(new QComboBox(client()), QStringLiteral("combo"));
+        placeTwips(combo, 0, 0, 1500, 300);
+    }
+    QLabel* name;
+    QAction* menu;
+    QComboBox* combo;
+
+protected:
+    void Form_Load() override { ++loads; }
+};
+
+class FailingForm : public Form {
+protected:
+    void Form_Load() override { throw Error(5, "refused", "FailingForm.Form_Load"); }
+};
+
+ScreenInfo screenAt(double dpi) {
+    ScreenInfo s;
+    s.geometry = QRect(0, 0, 1024, 768);
+    s.availableGeometry = QRect(0, 0, 1024, 740);
+    s.logicalDpiX = s.logicalDpiY = dpi;
+    return s;
+}
+}  // namespace
+
+class ToolkitTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { loads = 0; }
+    void cleanup() {
+        Forms::unloadAll();
+        Screen::setOverride(std::nullopt);
+    }
+
+    void oneInstanceLoadedOnFirstUse() {
+        QVERIFY(!Forms::isLoaded<SampleForm>());
+        SampleForm& a = Forms::get<SampleForm>();
+        SampleForm& b = Forms::get<SampleForm>();
+        QCOMPARE(&a, &b);
+        QCOMPARE(loads, 1);
+        QCOMPARE(Forms::find<SampleForm>(), &a);
+    }
+
+    void unloadGivesAFreshInstanceNextTime() {
+        SampleForm& a = Forms::get<SampleForm>();
+        a.name->setText(QStringLiteral("changed"));
+        QSignalSpy unloaded(&a, &Form::unloaded);
+        a.Unload();
+        QCOMPARE(unloaded.count(), 1);
+        QVERIFY(!Forms::isLoaded<SampleForm>());
+        QVERIFY(a.isUnloaded());
+        SampleForm& b = Forms::get<SampleForm>();
+        QCOMPARE(b.name->text(), QStringLiteral("name"));
+        QCOMPARE(loads, 2);
+    }
+
+    void aFailedLoadLeavesNoInstance() {
+        QVERIFY_THROWS_EXCEPTION(Error, Forms::get<FailingForm>());
+        QVERIFY(!Forms::isLoaded<FailingForm>());
+    }
+
+    void modalShowWaitsUntilUnloaded() {
+        SampleForm& form = Forms::get<SampleForm>();
+        bool closedFirst = false;
+        QTimer::singleShot(50, &form, [&] {
+            QVERIFY(form.isVisible());
+            closedFirst = true;
+            form.Unload();
+        });
+        form.Show(Form::ShowMode::Modal);
+        QVERIFY(closedFirst);
+    }
+
+    void controlsInCreationOrderWithMenuEntries() {
+        SampleForm& form = Forms::get<SampleForm>();
+        QStringList names;
+        for (const Control& c : form.Controls()) names << c.Name();
+        QCOMPARE(names, QStringList({"name", "menu", "combo"}));
+        Control menu(form.menu);
+        try {
+            menu.Left();
+            QFAIL("a menu entry reported a position");
+        } catch (const Error& e) {
+            QCOMPARE(e.number(), 438);
+        }
+        QVERIFY(Control(form.combo).isComboBox());
+        QVERIFY(!Control(form.name).isComboBox());
+    }
+
+    void geometryInTheContainersUnit() {
+        Screen::setOverride(screenAt(96));
+        SampleForm& form = Forms::get<SampleForm>();
+        Control name(form.name);
+        QCOMPARE(name.Left(), 150.0);
+        QCOMPARE(name.Top(), 300.0);
+        QCOMPARE(name.Width(), 1500.0);
+        form.setScaleMode(ScaleMode::Pixels);
+        QCOMPARE(name.Left(), 10.0);
+        QCOMPARE(name.Height(), 30.0);
+        name.Move(20, 21, 50.4, 30.5);  // pixel sizes round halves to even
+        QCOMPARE(form.name->geometry(), QRect(20, 21, 50, 30));
+        name.setFontSize(24);
+        QCOMPARE(name.FontSize(), 24.0);
+    }
+
+    void layoutUnitsFollowTheScreensDotsPerInch() {
+        Screen::setOverride(screenAt(120));
+        QCOMPARE(Screen::TwipsPerPixelX(), 12.0);
+        QCOMPARE(Screen::Width(), 1024 * 12.0);
+        SampleForm& form = Forms::get<SampleForm>();
+        QCOMPARE(form.name->geometry(), QRect(12, 25, 125, 38));  // 150/12 = 12.5 -> 12, 450/12 = 37.5 -> 38
+        Screen::setOverride(screenAt(168));
+        QVERIFY(qAbs(Screen::TwipsPerPixelX() - 1440.0 / 168) < 1e-12);
+    }
+
+    void formGeometryInLayoutUnits() {
+        Screen::setOverride(screenAt(96));
+        SampleForm& form = Forms::get<SampleForm>();
+        form.Move(1500, 3000, 7500, 6000);
+        QCOMPARE(form.Left(), 1500.0);
+        QCOMPARE(form.Top(), 3000.0);
+        QCOMPARE(form.Width(), 7500.0);
+        QCOMPARE(form.Height(), 6000.0);
+    }
+
+    void fullScreenClientAreaIsTheWorkAreaLessATitleBar() {
+        Screen::setOverride(screenAt(96));
+        QCOMPARE(Screen::FullScreenClientWidth(), 1024);
+        QVERIFY(Screen::FullScreenClientHeight() < 740);
+        QVERIFY(Screen::FullScreenClientHeight() > 680);
+    }
+
+    void hourglassPointer() {
+        QCOMPARE(Screen::MousePointer(), Screen::PointerDefault);
+        Screen::setMousePointer(Screen::PointerHourglass);
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        Screen::setMousePointer(Screen::PointerDefault);
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    }
+
+    void f1AndSentKeysReachTheHelpHandler() {
+        SampleForm& form = Forms::get<SampleForm>();
+        form.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.name->setFocusPolicy(Qt::StrongFocus);
+        form.name->setFocus();
+        QStringList opened;
+        Application::setHelpFile(QStringLiteral("/x/help.chm"));
+        Application::setHelpHandler([&](const QString& file) { opened << file; });
+        QTest::keyClick(form.name, Qt::Key_F1);
+        Application::SendKey(Qt::Key_F1);
+        QTRY_COMPARE(opened.size(), 2);
+        QCOMPARE(opened.first(), QStringLiteral("/x/help.chm"));
+        Application::setHelpHandler({});
+    }
+
+    void labelClickAndOptionKeys() {
+        QWidget parent;
+        Label label(QStringLiteral("Exit"), &parent);
+        OptionButton option(QStringLiteral("&Go"), &parent);
+        QSignalSpy clicks(&label, &Label::click);
+        QSignalSpy keys(&option, &OptionButton::keyPress);
+        QSignalSpy doubles(&option, &OptionButton::dblClick);
+        QTest::mouseClick(&label, Qt::LeftButton);
+        QTest::mouseClick(&label, Qt::RightButton);
+        QCOMPARE(clicks.count(), 1);
+        QTest::keyClick(&option, Qt::Key_Return);
+        QTest::keyClick(&option, Qt::Key_Space);
+        QTest::keyClick(&option, Qt::Key_A);
+        QTest::keyClick(&option, Qt::Key_Up);
+        QTest::keyClick(&option, Qt::Key_Shift);
+        QCOMPARE(keys.count(), 3);
+        QCOMPARE(keys.at(0).at(0).toInt(), 13);
+        QTest::mouseDClick(&option, Qt::LeftButton);
+        QCOMPARE(doubles.count(), 1);
+    }
+
+    // Last: it ends the event loop of the whole program.
+    void endStopsEveryEventLoop() {
+        SampleForm& form = Forms::get<SampleForm>();
+        form.Show();
+        QTimer::singleShot(0, [] {
+            QEventLoop nested;  // as a modal box would run
+            QTimer::singleShot(0, [] { Application::End(); });
+            nested.exec();
+        });
+        QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(!form.isVisible());
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    Application::initialise(app);
+    ToolkitTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "toolkit_test.moc"
