@@ -26,3 +26,10 @@ bench: build
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+.PHONY: package package-test
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
+
+package-test: package
+	@./scripts/package-test $(BUILD_DIR)
