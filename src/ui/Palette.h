@@ -82,20 +82,19 @@ public:
     static constexpr int kReserved = 20;
 
     static const std::array<PaletteEntry, kSize>& entries();
+    // The entries as colours, for decoding indexes.
+    static const std::array<QRgb, kSize>& colours();
     // Back to the start-up colours: the statics, then a colour cube and grey
     // ramp with no colour twice, so each colour has one index.
     static void reset();
 
-    static QRgb colour(uint8_t index) { return colours_[index]; }
+    // Index of the nearest colour (the first index of an exact one).
     static uint8_t nearestIndex(QRgb colour);
 
-    // Maps a logical palette in, as RealizePalette does.
+    // Maps a logical palette in, as RealizePalette does: each no-collapse
+    // entry, and each colour the system lacks, takes the next non-static entry
+    // from the first one on; returns the number of entries changed.
     static uint32_t realize(const LogicalPalette& palette);
-
-private:
-    static void update();
-    static std::array<PaletteEntry, kSize> entries_;
-    static std::array<QRgb, kSize> colours_;
 };
 
 // Index of the entry nearest to colour in a table (squared RGB distance,

@@ -1,0 +1,145 @@
+#include "bitmap/PixelCodec.h"
+
+#include "core/Error.h"
+#include "core/Numeric.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace lumeye::pixelcodec {
+namespace {
+// A 16-bit word of a 5-5-5 or 5-6-5 pixel, low byte first.
+inline unsigned wordAt(const uint8_t* row, int x) { return unsigned(row[2 * x]) | (unsigned(row[2 * x + 1]) << 8); }
+
+inline void putWord(uint8_t* row, int x, unsigned v) {
+    row[2 * x] = uint8_t(v & 255);
+    row[2 * x + 1] = uint8_t((v >> 8) & 255);
+}
+
+inline void clamp(uint8_t& channel, uint8_t top) {
+    if (channel > top) channel = top;
+}
+}  // namespace
+
+bool isSupportedDepth(int depth) {
+    return depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32;
+}
+
+void throwInvalidDepth(int depth) {
+    throw Error(ErrorNumber::InvalidBitsPerPixel, "Invalid number of bits per pixel: " + std::to_string(depth),
+                "DDBHelper.GetBitmapPixels");
+}
+
+int16_t packedRowBytes(int depth, int width, const std::string& source) {
+    const int16_t w = checkedInt16(width, source);
+    const int bytesPerPixel = depth == 15 ? 2 : depth / 8;
+    int16_t rowBytes = checkedInt16(int64_t(bytesPerPixel) * w, source);
+    if (rowBytes % 2 != 0) rowBytes = checkedInt16(int64_t(rowBytes) + 1, source);
+    return rowBytes;
+}
+
+void unpack(const uint8_t* bits, int32_t widthBytes, int depth, const PaletteTable& table, PixelArray& pixels) {
+    const int width = pixels.width();
+    for (int y = 0; y < pixels.height(); ++y) {
+        const uint8_t* row = bits + int64_t(y) * widthBytes;
+        PixelTriple* out = pixels.row(y);
+        switch (depth) {
+        case 8:
+            for (int x = 0; x < width; ++x) {
+                const ui::PaletteEntry& e = table[row[x]];
+                out[x] = PixelTriple{e.peBlue, e.peGreen, e.peRed};
+            }
+            break;
+        case 15:
+            for (int x = 0; x < width; ++x) {
+                const unsigned w = wordAt(row, x);
+                out[x] = PixelTriple{uint8_t(w % 32), uint8_t((w / 32) % 32), uint8_t(w / 1024)};
+            }
+            break;
+        case 16:
+            for (int x = 0; x < width; ++x) {
+                const unsigned w = wordAt(row, x);
+                out[x] = PixelTriple{uint8_t(w % 32), uint8_t((w / 32) % 64), uint8_t(w / 2048)};
+            }
+            break;
+        case 24:
+            // Same byte order as the triples: one block copy a row, the
+            // padding byte of an odd-length row left behind.
+            std::memcpy(out, row, size_t(3) * size_t(width));
+            break;
+        case 32:
+            for (int x = 0; x < width; ++x) out[x] = PixelTriple{row[4 * x], row[4 * x + 1], row[4 * x + 2]};
+            break;
+        default: throwInvalidDepth(depth);
+        }
+    }
+}
+
+std::vector<uint8_t> pack(int depth, PixelArray& pixels, int16_t rowBytes, ui::HPALETTE palette) {
+    const int width = pixels.width();
+    std::vector<uint8_t> buffer(size_t(rowBytes) * size_t(pixels.height()), 0);
+    for (int y = 0; y < pixels.height(); ++y) {
+        uint8_t* row = buffer.data() + size_t(y) * size_t(rowBytes);
+        PixelTriple* in = pixels.row(y);
+        switch (depth) {
+        case 8: {
+            // Letters repeat few colours in long runs: the last lookup is
+            // kept, which gives the same index as asking again.
+            ui::COLORREF last = 0;
+            uint8_t lastIndex = 0;
+            bool haveLast = false;
+            for (int x = 0; x < width; ++x) {
+                const ui::COLORREF colour = ui::RGB(in[x].Red, in[x].Green, in[x].Blue) + 0x2000000;
+                if (!haveLast || colour != last) {
+                    lastIndex = uint8_t(ui::GetNearestPaletteIndex(palette, colour) & 255);
+                    last = colour;
+                    haveLast = true;
+                }
+                row[x] = lastIndex;
+            }
+            break;
+        }
+        case 15:
+            for (int x = 0; x < width; ++x) {
+                PixelTriple& p = in[x];
+                clamp(p.Red, 31);
+                clamp(p.Green, 31);
+                clamp(p.Blue, 31);
+                putWord(row, x, (unsigned(p.Red) * 32 + p.Green) * 32 + p.Blue);
+            }
+            break;
+        case 16:
+            for (int x = 0; x < width; ++x) {
+                PixelTriple& p = in[x];
+                clamp(p.Red, 31);
+                clamp(p.Green, 63);
+                clamp(p.Blue, 31);
+                putWord(row, x, (unsigned(p.Red) * 64 + p.Green) * 32 + p.Blue);
+            }
+            break;
+        case 24: std::memcpy(row, in, size_t(3) * size_t(width)); break;
+        case 32:
+            for (int x = 0; x < width; ++x) {
+                row[4 * x] = in[x].Blue;
+                row[4 * x + 1] = in[x].Green;
+                row[4 * x + 2] = in[x].Red;
+            }
+            break;
+        default: throwInvalidDepth(depth);
+        }
+    }
+    return buffer;
+}
+
+PaletteTable matchedPalette(const PaletteTable& system, int n, int reserved) {
+    n = std::clamp(n, 0, int(system.size()));
+    const int half = reserved / 2;
+    PaletteTable table = system;
+    for (int i = half; i < n - half; ++i) {
+        table[i] = system[i];
+        table[i].peFlags = ui::PC_NOCOLLAPSE;
+    }
+    return table;
+}
+
+}  // namespace lumeye::pixelcodec

@@ -1,0 +1,276 @@
+#include "ui/DeviceBitmap.h"
+
+#include "ui/Palette.h"
+#include "ui/Screen.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+
+namespace lumeye::ui {
+namespace {
+constexpr QRgb kVgaColours[16] = {
+    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
+    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
+};
+
+// 5 and 6-bit channels widen by repeating their top bits, so full scale is 255
+// and the narrowing below gives back the stored value.
+inline int widen5(unsigned v) { return int((v << 3) | (v >> 2)); }
+inline int widen6(unsigned v) { return int((v << 2) | (v >> 4)); }
+
+int nearestVga(QRgb c) {
+    PaletteEntry table[16];
+    for (int i = 0; i < 16; ++i)
+        table[i] = PaletteEntry{uint8_t(qRed(kVgaColours[i])), uint8_t(qGreen(kVgaColours[i])),
+                                uint8_t(qBlue(kVgaColours[i])), 0};
+    return nearestEntry(table, 16, c);
+}
+
+// Stored value <-> colour for one layout. The palette layouts look colours up
+// through a per-call cache, since pictures repeat few colours many times.
+class Codec {
+public:
+    explicit Codec(PixelLayout layout) : layout_(layout), system_(SystemPalette::colours()) {}
+
+    uint32_t load(const uint8_t* row, int x) const {
+        switch (layout_) {
+        case PixelLayout::Mono1: return (row[x >> 3] >> (7 - (x & 7))) & 1u;
+        case PixelLayout::Vga4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15u;
+        case PixelLayout::Indexed8: return row[x];
+        case PixelLayout::Rgb555:
+        case PixelLayout::Rgb565: return uint32_t(row[2 * x]) | (uint32_t(row[2 * x + 1]) << 8);
+        case PixelLayout::Bgr24: return uint32_t(row[3 * x]) | (uint32_t(row[3 * x + 1]) << 8) | (uint32_t(row[3 * x + 2]) << 16);
+        case PixelLayout::Bgrx32: return uint32_t(row[4 * x]) | (uint32_t(row[4 * x + 1]) << 8) | (uint32_t(row[4 * x + 2]) << 16);
+        }
+        return 0;
+    }
+
+    void store(uint8_t* row, int x, uint32_t v) const {
+        switch (layout_) {
+        case PixelLayout::Mono1: {
+            const uint8_t mask = uint8_t(0x80 >> (x & 7));
+            row[x >> 3] = v ? (row[x >> 3] | mask) : (row[x >> 3] & ~mask);
+            break;
+        }
+        case PixelLayout::Vga4: {
+            const int shift = (x & 1) ? 0 : 4;
+            row[x >> 1] = uint8_t((row[x >> 1] & ~(15 << shift)) | ((v & 15) << shift));
+            break;
+        }
+        case PixelLayout::Indexed8: row[x] = uint8_t(v); break;
+        case PixelLayout::Rgb555:
+        case PixelLayout::Rgb565:
+            row[2 * x] = uint8_t(v);
+            row[2 * x + 1] = uint8_t(v >> 8);
+            break;
+        case PixelLayout::Bgr24:
+            row[3 * x] = uint8_t(v);
+            row[3 * x + 1] = uint8_t(v >> 8);
+            row[3 * x + 2] = uint8_t(v >> 16);
+            break;
+        case PixelLayout::Bgrx32:
+            row[4 * x] = uint8_t(v);
+            row[4 * x + 1] = uint8_t(v >> 8);
+            row[4 * x + 2] = uint8_t(v >> 16);
+            row[4 * x + 3] = 0;
+            break;
+        }
+    }
+
+    QRgb decode(uint32_t v) const {
+        switch (layout_) {
+        case PixelLayout::Mono1: return v ? 0xFFFFFFFFu : 0xFF000000u;
+        case PixelLayout::Vga4: return 0xFF000000u | kVgaColours[v & 15];
+        case PixelLayout::Indexed8: return 0xFF000000u | system_[v & 255];
+        case PixelLayout::Rgb555: return qRgb(widen5((v >> 10) & 31), widen5((v >> 5) & 31), widen5(v & 31));
+        case PixelLayout::Rgb565: return qRgb(widen5((v >> 11) & 31), widen6((v >> 5) & 63), widen5(v & 31));
+        case PixelLayout::Bgr24:
+        case PixelLayout::Bgrx32: return 0xFF000000u | (v & 0xFFFFFF);
+        }
+        return 0;
+    }
+
+    uint32_t encode(QRgb c) {
+        const uint32_t r = qRed(c), g = qGreen(c), b = qBlue(c);
+        switch (layout_) {
+        case PixelLayout::Rgb555: return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+        case PixelLayout::Rgb565: return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+        case PixelLayout::Bgr24:
+        case PixelLayout::Bgrx32: return c & 0xFFFFFF;
+        default: break;
+        }
+        c &= 0xFFFFFF;
+        if (c == lastColour_ && haveLast_) return lastValue_;
+        uint32_t v;
+        if (auto it = cache_.find(c); it != cache_.end()) {
+            v = it->second;
+        } else {
+            if (layout_ == PixelLayout::Mono1) {
+                const uint32_t toBlack = r * r + g * g + b * b;
+                const uint32_t toWhite = (255 - r) * (255 - r) + (255 - g) * (255 - g) + (255 - b) * (255 - b);
+                v = toWhite <= toBlack ? 1 : 0;
+            }
+            else if (layout_ == PixelLayout::Vga4) v = uint32_t(nearestVga(c));
+            else v = SystemPalette::nearestIndex(c);
+            cache_.emplace(c, v);
+        }
+        lastColour_ = c;
+        lastValue_ = v;
+        haveLast_ = true;
+        return v;
+    }
+
+private:
+    PixelLayout layout_;
+    const std::array<QRgb, SystemPalette::kSize>& system_;
+    std::unordered_map<QRgb, uint32_t> cache_;
+    QRgb lastColour_ = 0;
+    uint32_t lastValue_ = 0;
+    bool haveLast_ = false;
+};
+
+QRect bounds(const DeviceBitmap& b) { return QRect(0, 0, b.width(), b.height()); }
+}  // namespace
+
+int bitsPixelOf(PixelLayout layout) {
+    switch (layout) {
+    case PixelLayout::Mono1: return 1;
+    case PixelLayout::Vga4: return 4;
+    case PixelLayout::Indexed8: return 8;
+    case PixelLayout::Rgb555:
+    case PixelLayout::Rgb565: return 16;
+    case PixelLayout::Bgr24: return 24;
+    case PixelLayout::Bgrx32: return 32;
+    }
+    return 0;
+}
+
+int32_t widthBytesOf(PixelLayout layout, int32_t width) {
+    const int64_t bits = int64_t(width) * bitsPixelOf(layout);
+    return int32_t((bits + 15) / 16 * 2);
+}
+
+PixelLayout layoutForDisplay(const ScreenInfo& screen) {
+    const int depth = screen.depth;
+    if (depth <= 1) return PixelLayout::Mono1;
+    if (depth <= 4) return PixelLayout::Vga4;
+    if (depth <= 8) return PixelLayout::Indexed8;
+    if (depth == 15) return PixelLayout::Rgb555;
+    if (depth <= 16) return PixelLayout::Rgb565;
+    if (depth == 24 && screen.bitsPerPixel == 24) return PixelLayout::Bgr24;
+    return PixelLayout::Bgrx32;
+}
+
+QRgb vgaColour(int index) { return 0xFF000000u | kVgaColours[index & 15]; }
+
+DeviceBitmap::DeviceBitmap(int width, int height, PixelLayout layout)
+    : width_(std::max(width, 0)), height_(std::max(height, 0)), layout_(layout),
+      widthBytes_(widthBytesOf(layout, width_)), bits_(size_t(widthBytes_) * size_t(height_), 0) {}
+
+QRgb DeviceBitmap::pixel(int x, int y) const {
+    const Codec codec(layout_);
+    return codec.decode(codec.load(scanLine(y), x));
+}
+
+void DeviceBitmap::setPixel(int x, int y, QRgb colour) {
+    Codec codec(layout_);
+    codec.store(scanLine(y), x, codec.encode(colour));
+}
+
+void DeviceBitmap::fill(QRgb colour) { fillRect(bounds(*this), colour); }
+
+void DeviceBitmap::fillRect(const QRect& area, QRgb colour) {
+    const QRect r = area.intersected(bounds(*this));
+    if (r.isEmpty()) return;
+    Codec codec(layout_);
+    const uint32_t v = codec.encode(colour);
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        uint8_t* row = scanLine(y);
+        for (int x = r.left(); x <= r.right(); ++x) codec.store(row, x, v);
+    }
+}
+
+QImage DeviceBitmap::toImage(const QRect& area) const {
+    const QRect r = area.intersected(bounds(*this));
+    QImage out(r.size(), QImage::Format_RGB32);
+    if (r.isEmpty()) return out;
+    const Codec codec(layout_);
+    for (int y = 0; y < r.height(); ++y) {
+        const uint8_t* row = scanLine(r.top() + y);
+        auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
+        if (layout_ == PixelLayout::Bgrx32) {
+            // Blue, green, red, unused read as one little-endian word is 0xXXRRGGBB.
+            const uint8_t* src = row + 4 * r.left();
+            for (int x = 0; x < r.width(); ++x) {
+                uint32_t word;
+                std::memcpy(&word, src + 4 * x, 4);
+                dst[x] = 0xFF000000u | word;
+            }
+        } else {
+            for (int x = 0; x < r.width(); ++x) dst[x] = codec.decode(codec.load(row, r.left() + x));
+        }
+    }
+    return out;
+}
+
+void DeviceBitmap::drawImage(const QPoint& at, const QImage& image) {
+    const QRect target = QRect(at, image.size()).intersected(bounds(*this));
+    if (target.isEmpty()) return;
+    const QImage src = (image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32)
+                           ? image
+                           : image.convertToFormat(QImage::Format_RGB32);
+    Codec codec(layout_);
+    const int sx = target.left() - at.x();
+    const int sy = target.top() - at.y();
+    for (int y = 0; y < target.height(); ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(src.constScanLine(sy + y)) + sx;
+        uint8_t* row = scanLine(target.top() + y);
+        if (layout_ == PixelLayout::Bgrx32) {
+            uint8_t* to = row + 4 * target.left();
+            for (int x = 0; x < target.width(); ++x) {
+                const uint32_t word = from[x] & 0xFFFFFF;
+                std::memcpy(to + 4 * x, &word, 4);
+            }
+        } else {
+            for (int x = 0; x < target.width(); ++x) codec.store(row, target.left() + x, codec.encode(from[x]));
+        }
+    }
+}
+
+DeviceBitmap DeviceBitmap::resized(int width, int height, PixelLayout layout, QRgb fill) const {
+    DeviceBitmap out(width, height, layout);
+    out.fill(fill);
+    const QRect overlap = bounds(*this).intersected(bounds(out));
+    if (overlap.isEmpty()) return out;
+    if (layout == layout_ && bitsPixelOf(layout) >= 8) {
+        const size_t bytes = size_t(overlap.width()) * size_t(bitsPixelOf(layout) / 8);
+        for (int y = 0; y < overlap.height(); ++y) std::memcpy(out.scanLine(y), scanLine(y), bytes);
+    } else {
+        out.drawImage(QPoint(0, 0), toImage(overlap));
+    }
+    return out;
+}
+
+int32_t GetObject(const DeviceBitmap& bitmap, BITMAP& record) {
+    record = BITMAP{};
+    record.bmWidth = bitmap.width();
+    record.bmHeight = bitmap.height();
+    record.bmWidthBytes = bitmap.widthBytes();
+    record.bmBitsPixel = int16_t(bitmap.bitsPixel());
+    return int32_t(sizeof(BITMAP));
+}
+
+int32_t GetBitmapBits(const DeviceBitmap& bitmap, int32_t count, void* buffer) {
+    const int64_t n = std::clamp<int64_t>(count, 0, bitmap.byteCount());
+    if (n > 0) std::memcpy(buffer, bitmap.bits(), size_t(n));
+    return int32_t(n);
+}
+
+int32_t SetBitmapBits(DeviceBitmap& bitmap, int32_t count, const void* buffer) {
+    const int64_t n = std::clamp<int64_t>(count, 0, bitmap.byteCount());
+    if (n > 0) std::memcpy(bitmap.bits(), buffer, size_t(n));
+    return int32_t(n);
+}
+
+}  // namespace lumeye::ui
