@@ -4,6 +4,8 @@
 #include "app/ScreenFile.h"
 #include "app/SizeTable.h"
 #include "app/State.h"
+#include "cipher/About.h"
+#include "cipher/SysInfo.h"
 #include "core/Error.h"
 #include "core/Numeric.h"
 #include "ui/Application.h"
@@ -114,6 +116,8 @@ MainForm::MainForm() {
 void MainForm::Form_Load() {
     ui::Application::setHelpFile(ui::Application::Path() + QStringLiteral("/LumeyeHE Help file.chm"));
     readScreenSettings();
+    // Deciphers the About texts, whether or not the screen settings were read.
+    ui::Forms::get<cipher::SysInfo>();
     Option2->setFocus();
 }
 
@@ -192,7 +196,7 @@ void MainForm::Option4_KeyPress(int) { performSightTest(); }
 void MainForm::Label3_Click() { ui::Application::End(); }
 void MainForm::ExitBN_Click() { ui::Application::End(); }
 void MainForm::HelpBtn_Click() { ui::Application::SendKey(Qt::Key_F1); }
-void MainForm::aboutlumeye_Click() {}
+void MainForm::aboutlumeye_Click() { ui::Forms::get<cipher::About>().Show(ui::Form::ShowMode::Modal); }
 
 void MainForm::closeEvent(QCloseEvent* event) {
     event->accept();
