@@ -204,7 +204,9 @@ void PictureBox::Line(double x1, double y1, double x2, double y2) {
 }
 
 void PictureBox::FillBox(double x1, double y1, double x2, double y2, const QColor& colour) {
-    const QRect area = QRect(QPoint(toPixelX(x1), toPixelY(y1)), QPoint(toPixelX(x2), toPixelY(y2))).normalized();
+    const int left = toPixelX(std::min(x1, x2)), right = toPixelX(std::max(x1, x2));
+    const int top = toPixelY(std::min(y1, y2)), bottom = toPixelY(std::max(y1, y2));
+    const QRect area(QPoint(left, top), QPoint(right, bottom));
     surface().fillRect(area, colour.rgb());
     showArea(area);
 }
