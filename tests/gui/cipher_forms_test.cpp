@@ -1,0 +1,294 @@
+#include "app/MainForm.h"
+#include "app/ScreenFile.h"
+#include "app/State.h"
+#include "cipher/About.h"
+#include "cipher/CipherEngine.h"
+#include "cipher/CipherTexts.h"
+#include "cipher/StoredTexts.h"
+#include "cipher/SysInfo.h"
+#include "cipher/cipher.h"
+#include "core/Random.h"
+#include "ui/Form.h"
+#include "ui/Screen.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+using namespace lumeye;
+using cipher::About;
+using cipher::CipherEngine;
+using cipher::cipherTexts;
+using cipher::SysInfo;
+
+namespace {
+
+const QString kKey = QString::fromLatin1(cipher::kSysInfoKey);
+
+QString encipher(const QString& key, const QString& plain) {
+    CipherEngine e;
+    e.KeyString(key);
+    e.Text(plain);
+    e.DoXor();
+    e.Stretch();
+    return e.Text();
+}
+
+QString decipher(const QString& key, const QString& stored) {
+    CipherEngine e;
+    e.KeyString(key);
+    e.Text(stored);
+    e.Shrink();
+    e.DoXor();
+    return e.Text();
+}
+
+// The generator's next value once the key's keystream has been advanced by n draws.
+float valueAfterKeyAndDraws(const QString& key, int n) {
+    CipherEngine e;
+    e.KeyString(key);
+    for (int i = 0; i < n; ++i) RandomNext();
+    return RandomNext();
+}
+
+// The release year as the build keeps it, read from the top-level build file.
+QString releaseYearOfTheBuild() {
+    QFile file(qEnvironmentVariable("LUMEYE_SOURCE_DIR") + QStringLiteral("/CMakeLists.txt"));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const auto match = QRegularExpression(QStringLiteral(R"(set\(LUMEYE_RELEASE_YEAR (\d{4})\))"))
+                           .match(QString::fromUtf8(file.readAll()));
+    return match.captured(1);
+}
+
+ui::ScreenInfo screenOf(int width, int height, double dpi) {
+    ui::ScreenInfo s;
+    s.geometry = QRect(0, 0, width, height);
+    s.availableGeometry = s.geometry;
+    s.logicalDpiX = s.logicalDpiY = dpi;
+    return s;
+}
+
+// Runs check once the modal box is up, then presses its OK button.
+void whileShownModally(const std::function<void(About&)>& check) {
+    QTimer::singleShot(0, [check] {
+        About* box = ui::Forms::find<About>();
+        QVERIFY(box);
+        QVERIFY(QTest::qWaitForWindowExposed(box));
+        check(*box);
+        QTest::mouseClick(box->Command1, Qt::LeftButton);
+    });
+}
+
+}  // namespace
+
+class CipherFormsTest : public QObject {
+    Q_OBJECT
+
+private:
+    QString startDir_;
+    QTemporaryDir dir_;
+
+    void setAboutTexts(const QString& t1, const QString& t2, const QString& t3, const QString& t4) {
+        cipherTexts().AboutText1 = t1;
+        cipherTexts().AboutText2 = t2;
+        cipherTexts().AboutText3 = t3;
+        cipherTexts().AboutText4 = t4;
+    }
+
+private slots:
+    void initTestCase() { startDir_ = QDir::currentPath(); }
+
+    void init() {
+        RandomResetToStart();
+        cipher::resetCipherTexts();
+        app::resetState();
+        ui::Screen::setOverride(std::nullopt);
+    }
+
+    void cleanup() {
+        ui::Forms::unloadAll();
+        ui::Screen::setOverride(std::nullopt);
+        QDir::setCurrent(startDir_);
+    }
+
+    void workFormDeciphersTheSharedInput() {
+        const QString plain = QStringLiteral("<b>Tom & Jerry</b> \\ caf\u00e9");
+        const QString key = QStringLiteral("another key");
+        cipherTexts().CipherKey = key;
+        cipherTexts().CipherInput = encipher(key, plain);
+
+        for (int run = 0; run < 2; ++run) {
+            RandomNext(); // whatever was drawn before does not matter
+            cipher::cipher& work = ui::Forms::get<cipher::cipher>();
+            QCOMPARE(cipherTexts().CipherOutput, plain);
+            QCOMPARE(work.ent->text(), cipherTexts().CipherInput);
+            QCOMPARE(work.det->text(), plain);
+            QVERIFY(!work.isVisible());
+            // The generator is left at the key's state, one draw per deciphered character.
+            const float next = RandomNext();
+            QCOMPARE(next, valueAfterKeyAndDraws(key, plain.size()));
+            work.Unload();
+            QVERIFY(!ui::Forms::isLoaded<cipher::cipher>());
+        }
+    }
+
+    void sysInfoDeciphersTheFourStoredTexts() {
+        SysInfo& info = ui::Forms::get<SysInfo>();
+        QVERIFY(!info.isVisible());
+        QCOMPARE(info.windowTitle(), QStringLiteral("System Information Viewer"));
+        QCOMPARE(info.Label1->text(), kKey);
+        QCOMPARE(cipherTexts().CipherKey, kKey);
+        // The work form came and went for each text.
+        QVERIFY(!ui::Forms::isLoaded<cipher::cipher>());
+
+        const QString results[4] = {cipherTexts().AboutText1, cipherTexts().AboutText2, cipherTexts().AboutText3,
+                                    cipherTexts().AboutText4};
+        for (int k = 0; k < 4; ++k)
+            QCOMPARE(results[k], decipher(kKey, QString::fromLatin1(cipher::kStoredAboutTexts[k])));
+        QCOMPARE(cipherTexts().CipherOutput, results[3]);
+        QVERIFY(results[2].startsWith(QStringLiteral("Copyright ")));
+    }
+
+    void theGeneratorAfterStartUpDoesNotDependOnEarlierDraws() {
+        float next[2];
+        for (int run = 0; run < 2; ++run) {
+            RandomResetToStart();
+            for (int i = 0; i < run * 25; ++i) RandomNext();
+            ui::Forms::get<SysInfo>();
+            next[run] = RandomNext();
+            ui::Forms::unloadAll();
+        }
+        QCOMPARE(next[0], next[1]);
+        QCOMPARE(next[0], valueAfterKeyAndDraws(kKey, cipherTexts().AboutText4.size()));
+    }
+
+    void aboutShowsTheTextsWithTheReleaseYear() {
+        const QString year = releaseYearOfTheBuild();
+        QCOMPARE(year.size(), 4);
+        QCOMPARE(cipher::ReleaseYear(), year.toInt());
+
+        setAboutTexts(QStringLiteral("Name"), QStringLiteral("Purpose"), QStringLiteral("Copyright 1999 Somebody"),
+                      QStringLiteral("Version"));
+        About& box = ui::Forms::get<About>();
+        QCOMPARE(box.windowTitle(), QStringLiteral("Lumeye"));
+        QCOMPARE(box.Label1->text(), QStringLiteral("Name"));
+        QCOMPARE(box.Label2->text(), QStringLiteral("Purpose"));
+        QCOMPARE(box.Label3->text(), QStringLiteral("Copyright ") + year + QStringLiteral(" Somebody"));
+        QCOMPARE(box.Label4->text(), QStringLiteral("Version"));
+        QCOMPARE(cipherTexts().AboutText3, QStringLiteral("Copyright 1999 Somebody"));
+
+        // A short third text is shown as it is.
+        box.Unload();
+        cipherTexts().AboutText3 = QStringLiteral("(c) 1999");
+        QCOMPARE(ui::Forms::get<About>().Label3->text(), QStringLiteral("(c) 1999"));
+    }
+
+    void aboutLayoutAndLogo() {
+        About& box = ui::Forms::get<About>();
+        box.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QCOMPARE(box.client()->size(), QSize(531, 412)); // 7965 x 6180 at 15 units a pixel
+        QCOMPARE(box.client()->palette().color(QPalette::Window), QColor(236, 230, 113));
+        QCOMPARE(box.Picture1->geometry(), QRect(192, 160, 141, 125));
+        QCOMPARE(box.Picture1->contentsRect(), QRect(2, 2, 137, 121));
+        QCOMPARE(box.Picture1->pixmap().size(), QSize(137, 121));
+        QCOMPARE(box.Command1->geometry(), QRect(208, 344, 105, 33));
+        // The copyright line spans the box between the logo and OK.
+        const QRect line = box.Label3->geometry();
+        QCOMPARE(line.width(), 531);
+        QVERIFY(line.top() >= box.Picture1->geometry().bottom());
+        QVERIFY(line.bottom() < box.Command1->geometry().top());
+        // The purpose is laid out for two lines.
+        box.Label2->setText(decipher(kKey, QString::fromLatin1(cipher::kStoredAboutTexts[1])));
+        QVERIFY(box.Label2->heightForWidth(box.Label2->width()) <= box.Label2->height());
+    }
+
+    void aboutIsCentredOnTheWholeScreen_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<double>("dpi");
+        QTest::newRow("1024 x 768") << 1024 << 768 << 96.0;
+        QTest::newRow("1600 x 1200 at 120 dpi") << 1600 << 1200 << 120.0;
+        QTest::newRow("640 x 480") << 640 << 480 << 96.0;
+    }
+    void aboutIsCentredOnTheWholeScreen() {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(double, dpi);
+        ui::Screen::setOverride(screenOf(width, height, dpi));
+        About& box = ui::Forms::get<About>();
+        const QRect frame = box.frameGeometry();
+        QVERIFY2(qAbs(2 * frame.x() + frame.width() - width) <= 1, qPrintable(QString::number(frame.x())));
+        QVERIFY2(qAbs(2 * frame.y() + frame.height() - height) <= 1, qPrintable(QString::number(frame.y())));
+    }
+
+    void okComesFirstAndClosesTheModalBox() {
+        setAboutTexts(QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("Copyright 1999"), QStringLiteral("D"));
+        bool checked = false;
+        whileShownModally([&checked](About& box) {
+            QVERIFY(box.isModal());
+            QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(box.Command1));
+            QTest::keyClick(box.Command1, Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(box.Picture1));
+            QTest::keyClick(box.Picture1, Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(box.Command1));
+            checked = true;
+        });
+        ui::Forms::get<About>().Show(ui::Form::ShowMode::Modal);
+        QVERIFY(checked);
+        QVERIFY(!ui::Forms::isLoaded<About>());
+
+        // Enter on the focused OK closes it too, and a new opening shows the same texts.
+        QTimer::singleShot(0, [] {
+            About* box = ui::Forms::find<About>();
+            QVERIFY(box);
+            QCOMPARE(box->Label1->text(), QStringLiteral("A"));
+            QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(box->Command1));
+            QTest::keyClick(box->Command1, Qt::Key_Return);
+        });
+        ui::Forms::get<About>().Show(ui::Form::ShowMode::Modal);
+        QVERIFY(!ui::Forms::isLoaded<About>());
+    }
+
+    void startUpDeciphersWithOrWithoutTheScreenFile_data() {
+        QTest::addColumn<bool>("withFile");
+        QTest::newRow("no screen.dat") << false;
+        QTest::newRow("screen.dat") << true;
+    }
+    void startUpDeciphersWithOrWithoutTheScreenFile() {
+        QFETCH(bool, withFile);
+        QVERIFY(dir_.isValid());
+        QDir::setCurrent(dir_.path());
+        QFile::remove(dir_.filePath(QStringLiteral("screen.dat")));
+        if (withFile) app::SaveScreenFile(dir_.path().toStdString() + "/", 303, 227);
+
+        app::MainForm& menu = ui::Forms::get<app::MainForm>();
+        QCOMPARE(app::screenSettings().ScreenSizeKnown, withFile ? app::kTrue : app::kFalse);
+        QVERIFY(ui::Forms::isLoaded<SysInfo>());
+        QVERIFY(!ui::Forms::find<SysInfo>()->isVisible());
+        QCOMPARE(cipherTexts().AboutText1, decipher(kKey, QString::fromLatin1(cipher::kStoredAboutTexts[0])));
+        QCOMPARE(cipherTexts().AboutText4, decipher(kKey, QString::fromLatin1(cipher::kStoredAboutTexts[3])));
+
+        // "&About" shows the box modally with the deciphered texts.
+        menu.Show();
+        bool shown = false;
+        whileShownModally([&shown](About& box) {
+            QCOMPARE(box.windowModality(), Qt::ApplicationModal);
+            QCOMPARE(box.Label4->text(), cipherTexts().AboutText4);
+            shown = true;
+        });
+        menu.aboutlumeye->trigger();
+        QVERIFY(shown);
+        QVERIFY(!ui::Forms::isLoaded<About>());
+        QVERIFY(menu.isVisible());
+    }
+};
+
+QTEST_MAIN(CipherFormsTest)
+#include "cipher_forms_test.moc"
