@@ -41,8 +41,6 @@ public:
     const PixelTriple& operator()(int x, int y) const { return pixels_[index(x, y)]; }
     PixelTriple* row(int y) { return pixels_.data() + index(0, y); }
     const PixelTriple* row(int y) const { return pixels_.data() + index(0, y); }
-    PixelTriple* data() { return pixels_.data(); }
-    const PixelTriple* data() const { return pixels_.data(); }
 
     friend bool operator==(const PixelArray&, const PixelArray&) = default;
 

@@ -162,8 +162,6 @@ PixelLayout layoutForDisplay(const ScreenInfo& screen) {
     return PixelLayout::Bgrx32;
 }
 
-QRgb vgaColour(int index) { return 0xFF000000u | kVgaColours[index & 15]; }
-
 DeviceBitmap::DeviceBitmap(int width, int height, PixelLayout layout)
     : width_(std::max(width, 0)), height_(std::max(height, 0)), layout_(layout),
       widthBytes_(widthBytesOf(layout, width_)), bits_(size_t(widthBytes_) * size_t(height_), 0) {}

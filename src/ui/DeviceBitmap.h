@@ -68,7 +68,8 @@ public:
     // the layout holds). Coordinates must lie inside the bitmap.
     QRgb pixel(int x, int y) const;
     void setPixel(int x, int y, QRgb colour);
-    // The stored value that stands for a colour, repeated over a pixel's bytes.
+    // Stores one colour in every pixel, or in those of an area (clipped);
+    // padding bytes are left as they are.
     void fill(QRgb colour);
     void fillRect(const QRect& area, QRgb colour);
 
@@ -99,8 +100,5 @@ private:
 int32_t GetObject(const DeviceBitmap& bitmap, BITMAP& record);
 int32_t GetBitmapBits(const DeviceBitmap& bitmap, int32_t count, void* buffer);
 int32_t SetBitmapBits(DeviceBitmap& bitmap, int32_t count, const void* buffer);
-
-// The 16 colours of a 4-bit display, in their index order.
-QRgb vgaColour(int index);
 
 }  // namespace lumeye::ui
