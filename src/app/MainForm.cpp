@@ -8,6 +8,7 @@
 #include "cipher/SysInfo.h"
 #include "core/Error.h"
 #include "core/Numeric.h"
+#include "help/HelpDesk.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
@@ -115,6 +116,7 @@ MainForm::MainForm() {
 
 void MainForm::Form_Load() {
     ui::Application::setHelpFile(ui::Application::Path() + QStringLiteral("/LumeyeHE Help file.chm"));
+    help::installHelpViewer();
     readScreenSettings();
     // Deciphers the About texts, whether or not the screen settings were read.
     ui::Forms::get<cipher::SysInfo>();

@@ -18,11 +18,10 @@ QUrl HelpBrowser::urlOf(const std::string& path) {
     return url;
 }
 
+// Qt hands over names already resolved against the page that uses them.
 QVariant HelpBrowser::loadResource(int, const QUrl& name) {
-    // Pictures and style sheets are named relative to the page that shows them.
-    const QUrl url = name.isRelative() ? source().resolved(name) : name;
-    if (url.scheme() != kScheme) return {};
-    const auto bytes = file_->read(url.path().toStdString());
+    if (name.scheme() != kScheme) return {};
+    const auto bytes = file_->read(name.path().toStdString());
     if (!bytes) return {};
     return QByteArray(bytes->data(), static_cast<qsizetype>(bytes->size()));
 }

@@ -1,0 +1,52 @@
+# Help on a real X server: F1 on the main menu and the "&Help" menu entry
+# each open the help window on its contents page; one window at a time;
+# links are followed; Escape closes it.
+source "$(dirname "$0")/lib.sh"
+
+contents="Lumeye HE Help - Contents"
+help_windows() { xdotool search --onlyvisible --name "^Lumeye HE Help" 2>/dev/null | wc -l; }
+
+start_xvfb 1024 768 24
+start_app
+menu=$(wait_window "Lumeye - Home Edition 2.2")
+screenshot "$E2E_TMP/menu.png"
+box=$(colour_box "$E2E_TMP/menu.png" '#004040')
+client_x=${box#*+}; client_x=${client_x%%+*}
+client_y=${box##*+}
+
+focus_window "$menu"
+key F1
+viewer=$(wait_window "$contents")
+screenshot "$E2E_TMP/contents.png"
+window_geometry "$viewer"
+convert "$E2E_TMP/contents.png" -crop "${WIN_W}x${WIN_H}+${WIN_X}+${WIN_Y}" +repage "$E2E_TMP/viewer.png"
+# The page is drawn: its dark teal headings on white, and blue links.
+[[ $(colour_count "$E2E_TMP/viewer.png" '#004040') -gt 300 ]] || fail "no page heading in the help window"
+[[ $(colour_count "$E2E_TMP/viewer.png" '#ffffff') -gt $((WIN_W * WIN_H / 2)) ]] || fail "the help window is not a page"
+pass "F1 on the main menu opens help on the contents page"
+
+focus_window "$menu"
+key F1
+sleep 0.5
+assert_eq "$(help_windows)" "1" "help windows after a second F1"
+pass "F1 again shows the same help window"
+
+# The first link of the contents page, by keyboard.
+focus_window "$viewer"
+key Tab Return
+wait_window "Lumeye HE Help - When to see an eye professional" >/dev/null
+pass "a link opens its page"
+
+key Escape
+wait_no_window "Lumeye HE Help - When to see an eye professional"
+assert_eq "$(help_windows)" "0" "help windows after Escape"
+pass "Escape closes help"
+
+# "Help" is the second entry of the menu bar, just above the client area.
+focus_window "$menu"
+click_at $((client_x + 60)) $((client_y - 10))
+wait_window "$contents" >/dev/null
+assert_eq "$(help_windows)" "1" "help windows after the Help menu"
+pass "the Help menu entry opens help on the contents page"
+
+app_running || fail "the program ended"

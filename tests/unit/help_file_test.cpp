@@ -1,0 +1,222 @@
+// The compiled help file, read back through chmlib, against its sources in
+// resources/help; and the reader itself on damaged input.
+#include "help/ChmFile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include <unistd.h>
+
+using namespace lumeye::help;
+namespace fs = std::filesystem;
+
+namespace {
+const std::string kHelpFile = LUMEYE_HELP_FILE;
+const fs::path kSources = LUMEYE_HELP_SOURCES;
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void write(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+// The source files with one of the extensions, as absolute paths inside the
+// compiled file ("/pictures/room.png").
+std::vector<std::string> sourcePaths(const std::set<std::string>& extensions) {
+    std::vector<std::string> paths;
+    for (const auto& entry : fs::recursive_directory_iterator(kSources))
+        if (entry.is_regular_file() && extensions.count(entry.path().extension().string()))
+            paths.push_back("/" + entry.path().lexically_relative(kSources).generic_string());
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+// Every href and src of a page, and the Local entries of a contents or index file.
+std::vector<std::string> references(const std::string& html) {
+    static const std::regex link(R"re((?:href|src)\s*=\s*"([^"]*)")re", std::regex::icase);
+    static const std::regex local(R"re(<param\s+name="Local"\s+value="([^"]*)")re", std::regex::icase);
+    const std::regex& pattern = html.find("text/sitemap") != std::string::npos ? local : link;
+    std::vector<std::string> refs;
+    for (auto it = std::sregex_iterator(html.begin(), html.end(), pattern); it != std::sregex_iterator(); ++it)
+        refs.push_back((*it)[1]);
+    return refs;
+}
+
+// A reference relative to the page at `from`, as an absolute path and a fragment.
+std::pair<std::string, std::string> resolve(const std::string& from, const std::string& ref) {
+    const auto hash = ref.find('#');
+    const std::string path = ref.substr(0, hash);
+    const std::string fragment = hash == std::string::npos ? "" : ref.substr(hash + 1);
+    if (path.empty()) return {from, fragment};
+    const fs::path base = fs::path(from).parent_path();
+    return {(base / path).lexically_normal().generic_string(), fragment};
+}
+
+bool isPage(const std::string& path) { return path.size() > 4 && path.substr(path.size() - 4) == ".htm"; }
+
+// The text a reader sees: tags removed, runs of white space as one blank.
+std::string visibleText(const std::string& html) {
+    std::string text = std::regex_replace(html, std::regex("<[^>]*>"), " ");
+    text = std::regex_replace(text, std::regex(R"(\s+)"), " ");
+    return text;
+}
+
+class CompiledHelp : public ::testing::Test {
+protected:
+    void SetUp() override {
+        file = ChmFile::open(kHelpFile);
+        ASSERT_TRUE(file) << "cannot open " << kHelpFile;
+    }
+    std::unique_ptr<ChmFile> file;
+};
+}  // namespace
+
+TEST_F(CompiledHelp, ListsEverySourcePageAndNothingElseAsAPage) {
+    std::vector<std::string> pages = file->pages();
+    std::sort(pages.begin(), pages.end());
+    EXPECT_EQ(pages, sourcePaths({".htm"}));
+    EXPECT_GE(pages.size(), 8u);  // a contents page and the topics it links to
+}
+
+TEST_F(CompiledHelp, OpensAtTheContentsPage) {
+    EXPECT_EQ(file->defaultTopic(), "/contents.htm");
+    EXPECT_EQ(file->title(), "Lumeye HE Help");
+    const auto topic = file->read(file->defaultTopic());
+    ASSERT_TRUE(topic);
+    EXPECT_EQ(*topic, slurp(kSources / "contents.htm"));
+    EXPECT_TRUE(openHelpFile(kHelpFile));
+}
+
+TEST_F(CompiledHelp, HoldsEveryPagePictureAndStyleSheetUnchanged) {
+    const auto paths = sourcePaths({".htm", ".png", ".css", ".hhc", ".hhk"});
+    EXPECT_GE(paths.size(), 15u);
+    for (const std::string& path : paths) {
+        const auto stored = file->read(path);
+        ASSERT_TRUE(stored) << path << " is missing from the compiled file";
+        EXPECT_EQ(*stored, slurp(kSources / path.substr(1))) << path;
+    }
+    // chmlib finds objects whatever the letter case, as the format intends.
+    EXPECT_TRUE(file->read("/CONTENTS.HTM"));
+    EXPECT_TRUE(file->read("contents.htm"));
+    EXPECT_FALSE(file->read("/no-such-page.htm"));
+}
+
+TEST_F(CompiledHelp, EveryLinkAndPictureResolvesInsideTheFile) {
+    int checked = 0;
+    for (const std::string& page : sourcePaths({".htm", ".hhc", ".hhk"})) {
+        const std::string html = *file->read(page);
+        for (const std::string& ref : references(html)) {
+            SCOPED_TRACE(page + " -> " + ref);
+            EXPECT_EQ(ref.find(':'), std::string::npos) << "links must stay inside the help file";
+            const auto [target, fragment] = resolve(page, ref);
+            const auto bytes = file->read(target);
+            ASSERT_TRUE(bytes) << "no " << target << " in the compiled file";
+            if (!fragment.empty()) {
+                EXPECT_NE(bytes->find("id=\"" + fragment + "\""), std::string::npos) << "no anchor " << fragment;
+            }
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 60);
+}
+
+TEST_F(CompiledHelp, EveryPageIsReachableFromTheContentsAndHasATitle) {
+    std::set<std::string> seen{file->defaultTopic()};
+    std::vector<std::string> queue{file->defaultTopic()};
+    while (!queue.empty()) {
+        const std::string page = queue.back();
+        queue.pop_back();
+        const std::string html = *file->read(page);
+        const std::smatch title = [&] {
+            std::smatch m;
+            std::regex_search(html, m, std::regex("<title>([^<]+)</title>"));
+            return m;
+        }();
+        EXPECT_FALSE(title.empty()) << page << " has no title";
+        if (page != file->defaultTopic()) {
+            EXPECT_NE(html.find("href=\"contents.htm\""), std::string::npos) << page << " has no way back";
+        }
+        for (const std::string& ref : references(html)) {
+            const std::string target = resolve(page, ref).first;
+            if (isPage(target) && seen.insert(target).second) queue.push_back(target);
+        }
+    }
+    const auto pages = file->pages();
+    EXPECT_EQ(seen, std::set<std::string>(pages.begin(), pages.end()));
+}
+
+TEST_F(CompiledHelp, PagesArePlainAsciiAndQuoteTheProgramExactly) {
+    std::string all;
+    for (const std::string& page : file->pages()) {
+        const std::string html = *file->read(page);
+        EXPECT_TRUE(std::all_of(html.begin(), html.end(), [](char c) { return (c & 0x80) == 0; }))
+            << page << " has a character outside ASCII";
+        all += visibleText(html);
+    }
+    // What the user sees on screen, letter for letter.
+    for (const char* quoted :
+         {"Entre Screen Dimensions", "Print Letter-E Card", "Perform Sight Test", "Lumeye - Home Edition 2.2",
+          "Enter the HORIZONTAL dimension of your display screen in millimetres",
+          "Screen size should be a minimum of 190 millimetres in any direction",
+          "Before testing, please enter your computer screen dimensions in millimetres", "Please Wait ...",
+          "Print E-Card", "Print Card", "Done Printing E-Card", "LumeyeHE Help file.chm", "6 / 60", "6 / 36",
+          "6 / 24", "6 / 18", "6 / 12", "6 / 9", "6 / 6", "6 / 5", "3 metres", "190"})
+        EXPECT_NE(all.find(quoted), std::string::npos) << "the help never says \"" << quoted << "\"";
+}
+
+TEST(SystemRecords, FindsTheDefaultTopicAndTitleAmongOtherRecords) {
+    using namespace std::string_literals;
+    const std::string bytes = "\x03\0\0\0"s                 // version
+                              "\x09\0\x04\0HHA\0"s           // compiler version
+                              "\x02\0\x0a\0start.htm\0"s     // default topic
+                              "\x03\0\x06\0Title\0"s;        // title
+    const SystemInfo info = parseSystem(bytes);
+    EXPECT_EQ(info.defaultTopic, "start.htm");
+    EXPECT_EQ(info.title, "Title");
+}
+
+TEST(SystemRecords, StopsAtARecordThatRunsPastTheEnd) {
+    using namespace std::string_literals;
+    const std::string bytes = "\x03\0\0\0"s
+                              "\x03\0\x03\0Abc"s           // a title without its zero
+                              "\x02\0\x40\0start.htm\0"s;  // claims 64 bytes
+    const SystemInfo info = parseSystem(bytes);
+    EXPECT_EQ(info.title, "Abc");
+    EXPECT_EQ(info.defaultTopic, "");
+    EXPECT_EQ(parseSystem("\x03\0"s).defaultTopic, "");
+    EXPECT_EQ(parseSystem("").title, "");
+}
+
+TEST(DamagedHelpFile, IsRefusedWithoutFailing) {
+    const fs::path dir = fs::temp_directory_path() / ("lumeye-help-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string whole = slurp(kHelpFile);
+    ASSERT_GT(whole.size(), 8192u);
+    const std::map<std::string, std::string> cases{
+        {"empty.chm", ""},
+        {"text.chm", "This is not a help file.\n"},
+        {"cut-short.chm", whole.substr(0, 4096)},
+        {"header-only.chm", whole.substr(0, 100)},
+    };
+    for (const auto& [name, bytes] : cases) {
+        write(dir / name, bytes);
+        EXPECT_FALSE(openHelpFile((dir / name).string())) << name;
+    }
+    EXPECT_FALSE(ChmFile::open((dir / "missing.chm").string()));
+    EXPECT_FALSE(openHelpFile((dir / "missing.chm").string()));
+    EXPECT_FALSE(openHelpFile(dir.string())) << "a folder";
+    fs::remove_all(dir);
+}
