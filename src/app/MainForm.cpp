@@ -9,6 +9,7 @@
 #include "core/Error.h"
 #include "core/Numeric.h"
 #include "help/HelpDesk.h"
+#include "print/Picprint.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
@@ -180,7 +181,7 @@ void MainForm::enterScreenDimensions() {
     if (s.ScreenSizeKnown != kFalse) BuildSizeTable(s.ScreenWidthMM, s.ScreenHeightMM);
 }
 
-void MainForm::printLetterCard() {}
+void MainForm::printLetterCard() { ui::Forms::get<print::Picprint>().Show(); }
 
 void MainForm::performSightTest() {
     if (screenSettings().ScreenSizeKnown == kFalse) {

@@ -1,0 +1,91 @@
+#include "print/Picprint.h"
+
+#include "print/DefaultPrinter.h"
+#include "print/PrintPicture.h"
+#include "ui/Dialogs.h"
+#include "ui/Fonts.h"
+#include "ui/Screen.h"
+
+#include <QApplication>
+#include <QLabel>
+
+#include <exception>
+
+namespace lumeye::print {
+namespace {
+// Design positions are pixels at 96 dots per inch, 15 layout units each.
+constexpr double kTwipsPerDesignPixel = 15.0;
+void placeDesign(QWidget* w, int left, int top, int width, int height) {
+    ui::placeTwips(w, left * kTwipsPerDesignPixel, top * kTwipsPerDesignPixel, width * kTwipsPerDesignPixel,
+                   height * kTwipsPerDesignPixel);
+}
+
+ui::CommandButton* makeButton(const QString& caption, QWidget* parent) {
+    auto* button = new ui::CommandButton(caption, parent);
+    button->setFont(ui::designFont(QStringLiteral("MS Sans Serif"), 13.5, true));
+    return button;
+}
+}  // namespace
+
+Picprint::Picprint()
+    : picture_(QStringLiteral(":/card-e.bmp")),
+      printerSource_([] { return std::make_unique<DefaultPrinter>(); }) {
+    setWindowTitle(QStringLiteral("Print E-Card"));
+    setFont(ui::designFont(QStringLiteral("Arial"), 8.25, true));
+    QWidget* area = client();
+    ui::setBackColor(area, QColor(255, 192, 192));
+
+    Picture1 = addControl(new QLabel(area), QStringLiteral("Picture1"));
+    Picture1->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Picture1->setLineWidth(1);
+    Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Picture1->setFocusPolicy(Qt::StrongFocus);
+    Picture1->setPixmap(QPixmap::fromImage(picture_));
+    placeDesign(Picture1, 24, 32, 302, 302);
+
+    CmdPrint = addControl(makeButton(QStringLiteral("&Print Card"), area), QStringLiteral("CmdPrint"));
+    QPalette buttonPalette = CmdPrint->palette();
+    buttonPalette.setColor(QPalette::Button, QApplication::palette().color(QPalette::Base));
+    CmdPrint->setPalette(buttonPalette);
+    placeDesign(CmdPrint, 384, 128, 137, 57);
+
+    Command1 = addControl(makeButton(QStringLiteral("E&xit"), area), QStringLiteral("Command1"));
+    placeDesign(Command1, 400, 240, 113, 49);
+
+    setTabOrder(Picture1, CmdPrint);
+    setTabOrder(CmdPrint, Command1);
+
+    setClientSizeTwips(555 * kTwipsPerDesignPixel, 440 * kTwipsPerDesignPixel);
+    setFixedSize(size());
+
+    connect(CmdPrint, &QPushButton::clicked, this, &Picprint::CmdPrint_Click);
+    connect(Command1, &QPushButton::clicked, this, &Picprint::Command1_Click);
+}
+
+void Picprint::Form_Load() {
+    Move((ui::Screen::Width() - Width()) / 2, (ui::Screen::Height() - Height()) / 2, Width(), Height());
+}
+
+void Picprint::CmdPrint_Click() {
+    const int pointer = ui::Screen::MousePointer();
+    ui::Screen::setMousePointer(ui::Screen::PointerHourglass);
+    try {
+        const std::unique_ptr<Printer> printer = printerSource_();
+        printer->Print(QStringLiteral(" "));
+        PrintPicture(printer->hDC());
+        printer->EndDoc();
+    } catch (const std::exception& e) {
+        // A card that did not reach the printer is reported, never announced as printed.
+        ui::Screen::setMousePointer(pointer);
+        ui::MsgBox(QStringLiteral("The E-Card could not be printed.\n") + QString::fromStdString(e.what()));
+        return;
+    }
+    ui::Screen::setMousePointer(pointer);
+    ui::MsgBox(QStringLiteral("Done Printing E-Card"));
+}
+
+void Picprint::Command1_Click() { Unload(); }
+
+void Picprint::PrintPicture(PageSurface& hDC) { print::PrintPicture(picture_, hDC); }
+
+}  // namespace lumeye::print
