@@ -12,17 +12,17 @@ namespace lumeye::help {
 
 HelpViewer::HelpViewer(std::unique_ptr<ChmFile> file, QWidget* parent) : QMainWindow(parent) {
     fileTitle_ = QString::fromStdString(file->title());
-    if (fileTitle_.isEmpty()) fileTitle_ = tr("Help");
+    if (fileTitle_.isEmpty()) fileTitle_ = QStringLiteral("Help");
     setWindowIcon(QIcon(QStringLiteral(":/icons/lumeye-32.png")));
 
-    QToolBar* bar = addToolBar(tr("Navigation"));
+    QToolBar* bar = addToolBar(QStringLiteral("Navigation"));
     bar->setMovable(false);
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    Back = bar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), tr("&Back"));
+    Back = bar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("&Back"));
     Back->setShortcut(QKeySequence::Back);
-    Forward = bar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), tr("&Forward"));
+    Forward = bar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("&Forward"));
     Forward->setShortcut(QKeySequence::Forward);
-    Contents = bar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), tr("&Contents"));
+    Contents = bar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), QStringLiteral("&Contents"));
 
     browser_ = new HelpBrowser(std::move(file), this);
     setCentralWidget(browser_);

@@ -49,4 +49,13 @@ wait_window "$contents" >/dev/null
 assert_eq "$(help_windows)" "1" "help windows after the Help menu"
 pass "the Help menu entry opens help on the contents page"
 
-app_running || fail "the program ended"
+# Ending the program with help open ends it cleanly. Without a window
+# manager both windows sit at the top left: bring the menu above help.
+xdotool windowraise "$menu"
+sleep 0.3
+click_at $((client_x + 405 + 20)) $((client_y + 468 + 10))
+wait_app_exit 10
+status=0
+wait "$APP_PID" || status=$?
+assert_eq "$status" "0" "exit status with help open"
+pass "Exit with help open ends the program"
