@@ -1,9 +1,11 @@
 #include "app/MainForm.h"
 
+#include "acuity/Snellen1.h"
 #include "app/AnswerReader.h"
 #include "app/ScreenFile.h"
 #include "app/SizeTable.h"
 #include "app/State.h"
+#include "app/WaitForm.h"
 #include "cipher/About.h"
 #include "cipher/SysInfo.h"
 #include "core/Error.h"
@@ -188,6 +190,13 @@ void MainForm::performSightTest() {
         ui::MsgBox(QStringLiteral("Before testing, please enter your computer screen dimensions in millimetres"));
         return;
     }
+    Hide();
+    ui::Forms::get<message>().Show();
+    auto& test = ui::Forms::get<acuity::snellen1>();
+    // Leaving the test unloads the window; the menu comes back then.
+    connect(&test, &ui::Form::unloaded, this, [this] { Show(); });
+    test.Show();
+    if (auto* wait = ui::Forms::find<message>()) wait->Unload();
 }
 
 void MainForm::Option2_DblClick() { enterScreenDimensions(); }

@@ -1,0 +1,290 @@
+#include "acuity/Snellen1.h"
+
+#include "acuity/Directions.h"
+#include "app/Module1.h"
+#include "app/State.h"
+#include "bitmap/DDBHelper.h"
+#include "core/Numeric.h"
+#include "core/Random.h"
+#include "ui/Application.h"
+#include "ui/Fonts.h"
+#include "ui/Screen.h"
+#include "ui/StdPicture.h"
+
+#include <QCloseEvent>
+
+namespace lumeye::acuity {
+namespace {
+constexpr const char* kSource = "snellen1.Form_Load";
+// Design positions are pixels of the 800 x 600 design screen, 15 layout units each.
+constexpr double kTwipsPerDesignPixel = 15.0;
+constexpr int kEscape = 27;
+constexpr int kEnter = 13;
+constexpr int kSpace = 32;
+// picResult sits this many window units right of pic1.
+constexpr double kResultSpacing = 120;
+
+void placeDesign(QWidget* w, int left, int top, int width, int height) {
+    ui::placeTwips(w, left * kTwipsPerDesignPixel, top * kTwipsPerDesignPixel, width * kTwipsPerDesignPixel,
+                   height * kTwipsPerDesignPixel);
+}
+
+// A hidden, borderless picture box holding one master E.
+ui::PictureBox* makeMaster(int direction, QWidget* parent) {
+    auto* box = new ui::PictureBox(parent);
+    box->setBorderStyle(ui::PictureBox::BorderStyle::None);
+    box->setAutoSize(true);
+    box->setPicture(ui::StdPicture::load(QStringLiteral(":/masters/pic%1.bmp").arg(direction)));
+    box->hide();
+    return box;
+}
+}  // namespace
+
+// The chart's passes paint through the window's picture boxes.
+class snellen1::Canvas : public ChartCanvas {
+public:
+    explicit Canvas(snellen1& form) : form_(form) {}
+
+    void SizeResultPicture(double width, double height) override {
+        form_.state_.LetterWidth = width;
+        form_.state_.LetterHeight = height;
+        form_.SizeResultPicture(width, height);
+    }
+    Size ReduceLetter(int16_t direction) override {
+        ui::PictureBox& master = form_.masterOf(direction);
+        ui::PictureBox& result = *form_.picResult;
+        form_.ReducePicture(master, result, 0, 0, static_cast<float>(master.ScaleWidth()),
+                            static_cast<float>(master.ScaleHeight()), 0, 0, static_cast<float>(result.ScaleWidth()),
+                            static_cast<float>(result.ScaleHeight()));
+        return {result.ScaleWidth(), result.ScaleHeight()};
+    }
+    void PaintLetter(float x, float y, Size size) override {
+        form_.PicDest->PaintPicture(form_.picResult->Picture(), x, y, size.width, size.height);
+    }
+    void PrintLabel(double x, double y, const char* label) override {
+        ui::PictureBox& canvas = *form_.PicDest;
+        canvas.setCurrentX(x);
+        canvas.setCurrentY(y);
+        canvas.setFontName(QStringLiteral("verdana"));
+        canvas.setFontSize(kLabelPoints);
+        canvas.setForeColor(ui::qbColor(0));
+        canvas.Print(QString::fromLatin1(label));
+    }
+    void DrawMarker(const MarkerLine& line) override {
+        ui::PictureBox& canvas = *form_.PicDest;
+        canvas.setDrawWidth(kMarkerWidth);
+        canvas.setForeColor(ui::qbColor(12));
+        canvas.Line(line.x1, line.y, line.x2, line.y);
+    }
+    void DoEvents() override { ui::Application::DoEvents(); }
+    bool stopped() const override { return form_.passes_.stopRequested(); }
+    float NextRandom() override { return RandomNext(); }
+
+private:
+    snellen1& form_;
+};
+
+snellen1::snellen1() : canvas_(std::make_unique<Canvas>(*this)) {
+    setWindowTitle(QStringLiteral("Reduce []"));
+    // The chart covers the screen: no frame, and full screen once loaded.
+    setWindowFlag(Qt::FramelessWindowHint);
+    move(0, 0);
+    QWidget* area = client();
+
+    pic1 = addControl(makeMaster(1, area), QStringLiteral("pic1"));
+
+    picResult = addControl(new ui::PictureBox(area), QStringLiteral("picResult"));
+    picResult->setBorderStyle(ui::PictureBox::BorderStyle::None);
+    picResult->setBackColor(Qt::white);
+    placeDesign(picResult, 308, 0, 300, 300);
+    picResult->hide();
+
+    PicDest = addControl(new ui::PictureBox(area), QStringLiteral("PicDest"));
+    PicDest->setBorderStyle(ui::PictureBox::BorderStyle::None);
+    PicDest->setBackColor(Qt::white);
+    PicDest->setScaleMode(ui::ScaleMode::Pixels);
+    placeDesign(PicDest, 0, 0, 800, 600);
+
+    pic2 = addControl(makeMaster(2, PicDest), QStringLiteral("pic2"));
+    pic3 = addControl(makeMaster(3, PicDest), QStringLiteral("pic3"));
+    pic4 = addControl(makeMaster(4, PicDest), QStringLiteral("pic4"));
+
+    // Only the canvas takes the keyboard: the pictures before it are hidden.
+    setTabOrder(pic1, picResult);
+    setTabOrder(picResult, PicDest);
+    PicDest->setFocus();
+
+    setClientSizeTwips(800 * kTwipsPerDesignPixel, 600 * kTwipsPerDesignPixel);
+
+    connect(PicDest, &ui::PictureBox::keyDown, this, &snellen1::PicDest_KeyDown);
+    connect(PicDest, &ui::PictureBox::dblClick, this, &snellen1::PicDest_DblClick);
+}
+
+snellen1::~snellen1() = default;
+
+void snellen1::Form_Load() {
+    const app::ScaleFactors factors = app::MeasureScreen(kSource);
+    setScaleMode(ui::ScaleMode::Twips);
+    app::ResizeControls(factors.x, factors.y, *this);
+    setWindowState(windowState() | Qt::WindowFullScreen);
+
+    const app::DisplayMetrics& display = app::displayMetrics();
+    const app::ScreenSettings& screen = app::screenSettings();
+    app::SizeTable& table = app::sizeTable();
+    table.PixelsPerMMX = divide(display.ScreenPixelsX, screen.ScreenWidthMM, kSource);
+    table.PixelsPerMMY = divide(display.ScreenPixelsY, screen.ScreenHeightMM, kSource);
+
+    state_ = WindowState{};
+    state_.FirstLine = 1;
+    picResult->setScaleMode(ui::ScaleMode::Pixels);
+    picResult->setAutoRedraw(true);
+    PicDest->setScaleMode(ui::ScaleMode::Pixels);
+    PicDest->setAutoRedraw(true);
+    PicDest->Cls();
+    ui::Application::DoEvents();
+
+    for (ui::PictureBox* master : {pic1, pic2, pic3, pic4}) {
+        // Sized to its picture, and its image made the picture again, whatever
+        // the rescaling did to the box.
+        master->setAutoSize(true);
+        master->setPicture(master->Picture());
+        master->setScaleMode(ui::ScaleMode::Pixels);
+        master->setAutoRedraw(true);
+    }
+    for (int row = 1; row <= 9; ++row) state_.LineSizes[row] = table.LetterSizes[row];
+
+    const auto after = passes_.run(
+        [this] {
+            TotalLetts();
+            DrawChart();
+        },
+        [this] { drawNewChart(); });
+    // Escape cannot reach a window that is not shown yet; should it ever, the
+    // window leaves once it is.
+    if (after == PassControl::After::Close)
+        QMetaObject::invokeMethod(this, &snellen1::leaveTest, Qt::QueuedConnection);
+}
+
+void snellen1::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    leaveTest();
+}
+
+void snellen1::PicDest_KeyDown(int keyCode, int) {
+    switch (keyCode) {
+    case kEscape: leaveTest(); break;
+    case kEnter:
+    case kSpace: newChart(); break;
+    default: break;
+    }
+}
+
+void snellen1::PicDest_DblClick() { newChart(); }
+
+void snellen1::newChart() {
+    if (passes_.busy()) {
+        passes_.askRedraw();
+        return;
+    }
+    runPasses([this] { drawNewChart(); });
+}
+
+void snellen1::drawNewChart() {
+    PicDest->Cls();
+    state_.FirstLine = 1;
+    DrawChart();
+}
+
+void snellen1::leaveTest() {
+    if (isUnloaded()) return;
+    if (passes_.busy()) {
+        passes_.askClose();
+        return;
+    }
+    Unload();
+}
+
+// Passes only start here, outside any other pass; the window is only
+// unloaded once the pass that noticed Escape has returned.
+void snellen1::runPasses(const std::function<void()>& pass) {
+    if (passes_.run(pass, [this] { drawNewChart(); }) == PassControl::After::Close) leaveTest();
+}
+
+void snellen1::TotalLetts() {
+    setScaleMode(ui::ScaleMode::Pixels);
+    state_.FullWidth = checkedInt16(ui::Screen::FullScreenClientWidth(), "snellen1.TotalLetts");
+    state_.FullHeight = checkedInt16(ui::Screen::FullScreenClientHeight(), "snellen1.TotalLetts");
+    PicDest->setScaleMode(ui::ScaleMode::Pixels);
+    const ChartOutcome out = MeasureChart(chartInputs(), *canvas_);
+    state_.LineCount = out.LineCount;
+    state_.ChartHeight = toInt16(out.total, "snellen1.TotalLetts");
+}
+
+void snellen1::DrawChart() {
+    PicDest->setScaleMode(ui::ScaleMode::Pixels);
+    state_.LineCount = DrawChartOn(chartInputs(), *canvas_).LineCount;
+}
+
+ChartInputs snellen1::chartInputs() const {
+    const app::SizeTable& table = app::sizeTable();
+    ChartInputs c;
+    c.FirstLine = state_.FirstLine;
+    c.ScreenHeightMM = app::screenSettings().ScreenHeightMM;
+    c.PixelsPerMMX = table.PixelsPerMMX;
+    c.PixelsPerMMY = table.PixelsPerMMY;
+    c.FullScreenX = table.FullScreenX;
+    c.FullWidth = state_.FullWidth;
+    c.LineSizes = state_.LineSizes;
+    return c;
+}
+
+double snellen1::toWindowUnitsX(double pixels) const {
+    return scaleMode() == ui::ScaleMode::Pixels ? pixels : ui::pixelsToTwipsX(pixels);
+}
+double snellen1::toWindowUnitsY(double pixels) const {
+    return scaleMode() == ui::ScaleMode::Pixels ? pixels : ui::pixelsToTwipsY(pixels);
+}
+
+void snellen1::SizeResultPicture(double width, double& height) {
+    const float w = static_cast<float>(width);
+    const float h = static_cast<float>(height);
+    ui::Control master(pic1);
+    const double outerWidth = master.Width() + toWindowUnitsX(w) - toWindowUnitsX(pic1->ScaleWidth());
+    const double outerHeight = master.Height() + toWindowUnitsY(h) - toWindowUnitsY(pic1->ScaleHeight());
+    // The box rounds its inner size to whole pixels; the rest reads it back.
+    ui::Control(picResult).Move(master.Left() + master.Width() + kResultSpacing, master.Top(), outerWidth,
+                                outerHeight);
+    picResult->FillBox(0, 0, picResult->ScaleWidth() - 1, picResult->ScaleHeight() - 1, picResult->BackColor());
+    picResult->setPicture(ui::StdPicture(picResult->Image()));
+    picResult->setPicture(ui::StdPicture(picResult->Image()));
+    ui::Application::DoEvents();
+}
+
+void snellen1::ReducePicture(ui::PictureBox& source, ui::PictureBox& target, float srcLeft, float srcTop,
+                             float srcWidth, float srcHeight, float dstLeft, float dstTop, float dstWidth,
+                             float dstHeight) {
+    state_.Reduction =
+        MakeReduceParams(srcLeft, srcTop, srcWidth, srcHeight, dstLeft, dstTop, dstWidth, dstHeight);
+    AveragePixels(source, target);
+}
+
+void snellen1::AveragePixels(ui::PictureBox& source, ui::PictureBox& target) {
+    PixelArray sourcePixels, targetPixels;
+    int16_t bitsPerPixel = 0;
+    DDBHelper::GetBitmapPixels(source, sourcePixels, bitsPerPixel);
+    DDBHelper::GetBitmapPixels(target, targetPixels, bitsPerPixel);
+    acuity::AveragePixels(sourcePixels, targetPixels, state_.Reduction);
+    DDBHelper::SetBitmapPixels(target, bitsPerPixel, targetPixels);
+    target.setPicture(ui::StdPicture(target.Image()));
+}
+
+ui::PictureBox& snellen1::masterOf(int16_t direction) const {
+    switch (direction) {
+    case Direction::Right: return *pic1;
+    case Direction::Down: return *pic2;
+    case Direction::Left: return *pic3;
+    default: return *pic4;
+    }
+}
+
+}  // namespace lumeye::acuity

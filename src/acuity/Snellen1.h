@@ -1,0 +1,82 @@
+#pragma once
+
+#include "acuity/ChartLayout.h"
+#include "acuity/PassControl.h"
+#include "acuity/Reduction.h"
+#include "ui/Form.h"
+#include "ui/PictureBox.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace lumeye::acuity {
+
+// The test window: the tumbling-E chart over the whole screen. Everything is
+// drawn while it loads; afterwards Enter, Space or a double-click draw a new
+// chart and Escape unloads it (the menu listens for unloaded()).
+class snellen1 : public ui::Form {
+    Q_OBJECT
+public:
+    // Fields set again at every load.
+    struct WindowState {
+        int16_t FirstLine = 0;
+        int16_t LineCount = 0;
+        LineSizeTable LineSizes{};
+        double LetterWidth = 0;
+        double LetterHeight = 0;
+        int16_t FullWidth = 0;
+        int16_t FullHeight = 0;
+        int16_t ChartHeight = 0;
+        ReduceParams Reduction;  // SrcLeft, SrcTop, DstLeft, DstTop, ReduceScaleX, ReduceScaleY
+    };
+
+    snellen1();
+    ~snellen1() override;
+
+    // Measures the chart (the first pass at load).
+    void TotalLetts();
+
+    const WindowState& state() const { return state_; }
+    // True while a chart is being drawn.
+    bool drawing() const { return passes_.busy(); }
+
+    ui::PictureBox* pic1;
+    ui::PictureBox* picResult;
+    ui::PictureBox* PicDest;
+    ui::PictureBox* pic2;
+    ui::PictureBox* pic3;
+    ui::PictureBox* pic4;
+
+protected:
+    void Form_Load() override;
+    // Closing from outside (the window manager) is leaving the test, as Escape.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    class Canvas;
+
+    void PicDest_KeyDown(int keyCode, int shift);
+    void PicDest_DblClick();
+
+    void DrawChart();
+    void SizeResultPicture(double width, double& height);
+    void ReducePicture(ui::PictureBox& source, ui::PictureBox& target, float srcLeft, float srcTop, float srcWidth,
+                       float srcHeight, float dstLeft, float dstTop, float dstWidth, float dstHeight);
+    void AveragePixels(ui::PictureBox& source, ui::PictureBox& target);
+
+    void newChart();
+    void drawNewChart();
+    void leaveTest();
+    void runPasses(const std::function<void()>& pass);
+    ui::PictureBox& masterOf(int16_t direction) const;
+    ChartInputs chartInputs() const;
+    double toWindowUnitsX(double pixels) const;
+    double toWindowUnitsY(double pixels) const;
+
+    WindowState state_;
+    PassControl passes_;
+    std::unique_ptr<Canvas> canvas_;
+};
+
+}  // namespace lumeye::acuity

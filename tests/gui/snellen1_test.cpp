@@ -1,0 +1,367 @@
+// The test window on real widgets: its load sequence, the chart it paints,
+// its keys, and input that arrives while a chart is being drawn.
+#include "acuity/ChartLayout.h"
+#include "acuity/Directions.h"
+#include "acuity/Reduction.h"
+#include "acuity/Snellen1.h"
+#include "app/MainForm.h"
+#include "app/SizeTable.h"
+#include "app/State.h"
+#include "app/WaitForm.h"
+#include "bitmap/DDBHelper.h"
+#include "core/Numeric.h"
+#include "core/Random.h"
+#include "ui/Dialogs.h"
+#include "ui/Screen.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QtTest>
+
+using namespace lumeye;
+using acuity::snellen1;
+
+namespace {
+
+ui::ScreenInfo screenOf(int width, int height, int depth = 24) {
+    ui::ScreenInfo s;
+    s.geometry = QRect(0, 0, width, height);
+    s.availableGeometry = s.geometry;
+    s.depth = depth;
+    return s;
+}
+
+// Screen settings of a 320 x 240 mm screen, read at start-up, with a
+// full-screen client area of 1024 x 768.
+void knownScreen(int16_t widthMM, int16_t heightMM, int fullX, int fullY) {
+    app::resetState();
+    app::ScreenSettings& s = app::screenSettings();
+    s.ScreenWidthMM = widthMM;
+    s.ScreenHeightMM = heightMM;
+    s.ScreenSizeKnown = app::kTrue;
+    app::BuildSizeTable(app::sizeTable(), widthMM, heightMM, true, fullX, fullY);
+}
+
+// Where the layout puts the letters, sizes rounded to whole pixels as the
+// scratch picture rounds them.
+class LayoutOnly : public acuity::ChartCanvas {
+public:
+    void SizeResultPicture(double width, double height) override {
+        size_ = {roundHalfEven(width), roundHalfEven(height)};
+    }
+    Size ReduceLetter(int16_t) override { return size_; }
+    void PaintLetter(float x, float y, Size size) override {
+        boxes.push_back(QRect(int(roundHalfEven(x)), int(roundHalfEven(y)), int(size.width), int(size.height)));
+    }
+    void PrintLabel(double, double y, const char*) override { labelTops.push_back(y); }
+    void DrawMarker(const acuity::MarkerLine& line) override { marker = line; }
+    void DoEvents() override {}
+    bool stopped() const override { return false; }
+    float NextRandom() override { return (flip_ = !flip_) ? 0.1f : 0.6f; }
+
+    std::vector<QRect> boxes;
+    std::vector<double> labelTops;
+    acuity::MarkerLine marker{};
+
+private:
+    Size size_{0, 0};
+    bool flip_ = false;
+};
+
+LayoutOnly layoutOf(const snellen1& form) {
+    acuity::ChartInputs c;
+    c.ScreenHeightMM = app::screenSettings().ScreenHeightMM;
+    c.PixelsPerMMX = app::sizeTable().PixelsPerMMX;
+    c.PixelsPerMMY = app::sizeTable().PixelsPerMMY;
+    c.FullScreenX = app::sizeTable().FullScreenX;
+    c.FullWidth = form.state().FullWidth;
+    c.LineSizes = form.state().LineSizes;
+    LayoutOnly layout;
+    acuity::DrawChartOn(c, layout);
+    return layout;
+}
+
+// The directions a pass draws from the generator's current state.
+std::vector<int16_t> drawPass(int letters) {
+    std::vector<int16_t> out;
+    int16_t previous = 0;
+    for (int i = 0; i < letters; ++i) out.push_back(previous = acuity::DrawDirection(previous, RandomNext));
+    return out;
+}
+
+// Reads the chart back: for every letter box of the layout, which master the
+// canvas shows there, reduced pixel for pixel; 0 when it is none of them.
+std::vector<int16_t> directionsOnCanvas(snellen1& form) {
+    const LayoutOnly layout = layoutOf(form);
+    const QImage canvas = form.PicDest->Image().toImage();
+    PixelArray masters[5];
+    int16_t depth = 0;
+    ui::PictureBox* boxes[5] = {nullptr, form.pic1, form.pic2, form.pic3, form.pic4};
+    for (int d = 1; d <= 4; ++d) DDBHelper::GetBitmapPixels(*boxes[d], masters[d], depth);
+    std::vector<int16_t> found;
+    for (const QRect& box : layout.boxes) {
+        int16_t match = 0;
+        for (int16_t d = 1; d <= 4 && !match; ++d) {
+            PixelArray letter(box.width(), box.height());
+            acuity::AveragePixels(masters[d], letter,
+                                  acuity::MakeReduceParams(0, 0, 300, 300, 0, 0, box.width(), box.height()));
+            bool same = true;
+            for (int y = 0; y < box.height() && same; ++y)
+                for (int x = 0; x < box.width() && same; ++x) {
+                    const QRgb c = canvas.pixel(box.x() + x, box.y() + y);
+                    const PixelTriple& p = letter(x, y);
+                    same = qRed(c) == p.Red && qGreen(c) == p.Green && qBlue(c) == p.Blue;
+                }
+            if (same) match = d;
+        }
+        found.push_back(match);
+    }
+    return found;
+}
+
+void postKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, key, modifiers));
+    QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, key, modifiers));
+}
+
+void postDoubleClick(QWidget* target) {
+    const QPointF at(20, 20);
+    QCoreApplication::postEvent(target, new QMouseEvent(QEvent::MouseButtonDblClick, at, target->mapToGlobal(at),
+                                                        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+}
+
+}  // namespace
+
+class Snellen1Test : public QObject {
+    Q_OBJECT
+
+    snellen1& open() {
+        auto& form = ui::Forms::get<snellen1>();
+        form.Show();
+        return form;
+    }
+
+private slots:
+    void initTestCase() { ui::DialogSeam::enable(); }
+    void init() {
+        ui::Screen::setOverride(screenOf(1024, 768));
+        knownScreen(320, 240, 1024, 768);
+    }
+    void cleanup() {
+        ui::Forms::unloadAll();
+        ui::Screen::setOverride(std::nullopt);
+    }
+
+    void loadRecomputesPixelsPerMillimetreFromTheScreen() {
+        // Whatever the size table left there, the load uses the whole screen.
+        app::sizeTable().PixelsPerMMX = 1.0;
+        app::sizeTable().PixelsPerMMY = 9.0;
+        snellen1& form = open();
+        QCOMPARE(app::sizeTable().PixelsPerMMX, 3.2);
+        QCOMPARE(app::sizeTable().PixelsPerMMY, 3.2);
+        QCOMPARE(app::displayMetrics().ScreenPixelsX, int16_t{1024});
+        QCOMPARE(app::displayMetrics().ResizeForm, app::kTrue);
+        QCOMPARE(form.state().FirstLine, int16_t{1});
+        QCOMPARE(form.state().LineCount, int16_t{8});
+        QCOMPARE(form.state().FullWidth, int16_t{1024});
+        for (int row = 1; row <= 9; ++row) QCOMPARE(form.state().LineSizes[row], app::sizeTable().LetterSizes[row]);
+        // Measured: eight rows of letters and their gaps.
+        QVERIFY(form.state().ChartHeight > 500 && form.state().ChartHeight < 768);
+        QCOMPARE(form.windowTitle(), QStringLiteral("Reduce []"));
+    }
+
+    void canvasCoversTheScreenAndHasTheKeys() {
+        snellen1& form = open();
+        QCOMPARE(form.PicDest->geometry(), QRect(0, 0, 1024, 768));
+        QCOMPARE(form.PicDest->BackColor(), QColor(Qt::white));
+        QVERIFY(form.windowState() & Qt::WindowFullScreen);
+        for (ui::PictureBox* hidden : {form.pic1, form.pic2, form.pic3, form.pic4, form.picResult})
+            QVERIFY(!hidden->isVisible());
+        for (ui::PictureBox* master : {form.pic1, form.pic2, form.pic3, form.pic4})
+            QCOMPARE(master->size(), QSize(300, 300));
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QCOMPARE(QApplication::focusWidget(), form.PicDest);
+    }
+
+    void chartIsPaintedWhereTheLayoutPutsIt() {
+        snellen1& form = open();
+        const std::vector<int16_t> directions = directionsOnCanvas(form);
+        QCOMPARE(directions.size(), size_t{36});
+        for (size_t i = 0; i < directions.size(); ++i) {
+            QVERIFY2(directions[i] != 0, qPrintable(QStringLiteral("letter %1 is no master").arg(i)));
+            if (i > 0) QVERIFY(directions[i] != directions[i - 1]);
+        }
+        const LayoutOnly layout = layoutOf(form);
+        // Row 1: 140 pixels at 442, 46; row 2 starts at 411.
+        QCOMPARE(layout.boxes[0], QRect(442, 46, 140, 140));
+        QCOMPARE(layout.boxes[1].x(), 411);
+
+        const QImage canvas = form.PicDest->Image().toImage();
+        // The red line, 8 pixels thick, under row 5 from 3/8 to 5/8 of the width.
+        const int y = layout.marker.y;
+        for (int dy = -3; dy <= 3; ++dy) QCOMPARE(canvas.pixel(512, y + dy), qRgb(255, 0, 0));
+        QCOMPARE(canvas.pixel(512, y - 6), qRgb(255, 255, 255));
+        QCOMPARE(canvas.pixel(512, y + 6), qRgb(255, 255, 255));
+        QCOMPARE(canvas.pixel(376, y), qRgb(255, 255, 255));
+        QCOMPARE(canvas.pixel(385, y), qRgb(255, 0, 0));
+        QCOMPARE(canvas.pixel(639, y), qRgb(255, 0, 0));
+        QCOMPARE(canvas.pixel(650, y), qRgb(255, 255, 255));
+        // Each label is black text from x = 50, starting at the row's middle.
+        for (double top : layout.labelTops) {
+            int dark = 0;
+            for (int yy = int(top); yy < int(top) + 24; ++yy)
+                for (int x = 50; x < 130; ++x) dark += qGray(canvas.pixel(x, yy)) < 64;
+            QVERIFY2(dark > 40, qPrintable(QStringLiteral("label at %1").arg(top)));
+            for (int x = 0; x < 49; ++x) QCOMPARE(canvas.pixel(x, int(top) + 10), qRgb(255, 255, 255));
+        }
+        QCOMPARE(form.PicDest->FontName(), QStringLiteral("verdana"));
+        QCOMPARE(form.PicDest->FontSize(), 16.0);
+    }
+
+    void enterSpaceAndDoubleClickDrawANewChart_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << int(Qt::NoModifier);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+        QTest::newRow("Space") << int(Qt::Key_Space) << int(Qt::NoModifier);
+        QTest::newRow("Shift+Enter") << int(Qt::Key_Return) << int(Qt::ShiftModifier);
+        QTest::newRow("Ctrl+Space") << int(Qt::Key_Space) << int(Qt::ControlModifier);
+        QTest::newRow("Alt+Enter") << int(Qt::Key_Return) << int(Qt::AltModifier);
+        QTest::newRow("double-click") << 0 << 0;
+    }
+    void enterSpaceAndDoubleClickDrawANewChart() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        snellen1& form = open();
+        RandomRestart(-11.0f);
+        const std::vector<int16_t> expected = drawPass(36);
+        RandomRestart(-11.0f);
+        if (key) QTest::keyClick(form.PicDest, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        else QTest::mouseDClick(form.PicDest, Qt::LeftButton);
+        // One pass, from a cleared canvas: the chart is exactly the new one.
+        QCOMPARE(directionsOnCanvas(form), expected);
+        QVERIFY(!form.drawing());
+    }
+
+    void otherKeysDoNothing() {
+        snellen1& form = open();
+        const QImage before = form.PicDest->Image().toImage();
+        RandomRestart(-3.0f);
+        const float second = RandomNext();
+        RandomRestart(-3.0f);
+        for (Qt::Key key : {Qt::Key_Left, Qt::Key_Up, Qt::Key_A, Qt::Key_7, Qt::Key_Tab, Qt::Key_F5, Qt::Key_Delete})
+            QTest::keyClick(form.PicDest, key);
+        QTest::mouseClick(form.PicDest, Qt::LeftButton);
+        QCOMPARE(RandomNext(), second);  // nothing was drawn from the generator
+        QCOMPARE(form.PicDest->Image().toImage(), before);
+        QVERIFY(!form.isUnloaded());
+    }
+
+    void escapeUnloadsTheWindow() {
+        snellen1& form = open();
+        QPointer<snellen1> window(&form);
+        QSignalSpy unloaded(&form, &ui::Form::unloaded);
+        QTest::keyClick(form.PicDest, Qt::Key_Escape);
+        QCOMPARE(unloaded.count(), 1);
+        QVERIFY(!ui::Forms::isLoaded<snellen1>());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(window.isNull());
+        // Opening it again loads a fresh window that draws a chart anew.
+        snellen1& again = open();
+        QCOMPARE(directionsOnCanvas(again).size(), size_t{36});
+    }
+
+    void closingFromOutsideIsEscape() {
+        snellen1& form = open();
+        QSignalSpy unloaded(&form, &ui::Form::unloaded);
+        form.close();
+        QCOMPARE(unloaded.count(), 1);
+    }
+
+    void redrawsAskedDuringAPassGiveOneMoreChart() {
+        snellen1& form = open();
+        RandomRestart(-7.0f);
+        drawPass(36);
+        const std::vector<int16_t> secondPass = drawPass(36);
+        RandomRestart(-7.0f);
+        // These arrive while the pass started by the Enter below is drawing.
+        postKey(form.PicDest, Qt::Key_Return);
+        postKey(form.PicDest, Qt::Key_Space, Qt::ShiftModifier);
+        postDoubleClick(form.PicDest);
+        postKey(form.PicDest, Qt::Key_Return);
+        QTest::keyClick(form.PicDest, Qt::Key_Return);
+        // The first pass ran to its end, then exactly one more from a clear
+        // canvas: never a pass inside a pass, which would draw other values.
+        QCOMPARE(directionsOnCanvas(form), secondPass);
+        QVERIFY(!form.drawing());
+        QCoreApplication::processEvents();
+        QCOMPARE(directionsOnCanvas(form), secondPass);
+    }
+
+    void escapeDuringAPassClosesAfterIt() {
+        snellen1& form = open();
+        QPointer<snellen1> window(&form);
+        QSignalSpy unloaded(&form, &ui::Form::unloaded);
+        postKey(form.PicDest, Qt::Key_Space);
+        postKey(form.PicDest, Qt::Key_Escape);
+        postDoubleClick(form.PicDest);
+        postKey(form.PicDest, Qt::Key_Escape);
+        postKey(form.PicDest, Qt::Key_Return);
+        QTest::keyClick(form.PicDest, Qt::Key_Return);
+        // The window is unloaded once, after the pass returned; still there
+        // until the event loop deletes it, then gone.
+        QCOMPARE(unloaded.count(), 1);
+        QVERIFY(!window.isNull());
+        QVERIFY(window->isUnloaded());
+        QVERIFY(!window->drawing());
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(window.isNull());
+        QCOMPARE(unloaded.count(), 1);
+    }
+
+    void largeScreensEnlargeRowOne() {
+        // 3840 x 2160 pixels, 520 x 293 mm: 7.38 pixels per millimetre, and a
+        // 322-pixel letter in row 1.
+        ui::Screen::setOverride(screenOf(3840, 2160));
+        knownScreen(520, 293, 3840, 2160);
+        snellen1& form = open();
+        const LayoutOnly layout = layoutOf(form);
+        QVERIFY(layout.boxes[0].width() > 299);
+        const std::vector<int16_t> directions = directionsOnCanvas(form);
+        QCOMPARE(directions.size(), size_t{36});
+        QVERIFY(std::find(directions.begin(), directions.end(), 0) == directions.end());
+    }
+
+    void sixteenBitDisplaysDrawTheSameChart() {
+        ui::Screen::setOverride(screenOf(1024, 768, 16));
+        snellen1& form = open();
+        QCOMPARE(form.PicDest->Image().layout(), ui::PixelLayout::Rgb565);
+        const LayoutOnly layout = layoutOf(form);
+        const QImage canvas = form.PicDest->Image().toImage();
+        // Row 1's spine (left, right, up or down) is black; the box is inside white.
+        const QRect& row1 = layout.boxes[0];
+        QCOMPARE(canvas.pixel(row1.center()), qRgb(0, 0, 0));  // the middle arm reaches the centre
+        QCOMPARE(canvas.pixel(row1.left() - 2, row1.center().y()), qRgb(255, 255, 255));
+        QCOMPARE(canvas.pixel(layout.boxes[0].center().x(), layout.marker.y), qRgb(255, 0, 0));
+    }
+
+    void menuOpensTheTestAndComesBack() {
+        auto& menu = ui::Forms::get<app::MainForm>();
+        knownScreen(320, 240, 1024, 768);
+        menu.Show();
+        emit menu.Option4->dblClick();
+        auto* test = ui::Forms::find<snellen1>();
+        QVERIFY(test);
+        QVERIFY(test->isVisible());
+        QVERIFY(!menu.isVisible());
+        QVERIFY(!ui::Forms::isLoaded<app::message>());  // the wait form is gone
+        QTest::keyClick(test->PicDest, Qt::Key_Escape);
+        QVERIFY(menu.isVisible());
+        QVERIFY(!ui::Forms::isLoaded<snellen1>());
+    }
+};
+
+QTEST_MAIN(Snellen1Test)
+#include "snellen1_test.moc"
