@@ -7,7 +7,6 @@
 #include "ui/Screen.h"
 
 #include <QApplication>
-#include <QLabel>
 
 #include <exception>
 
@@ -28,20 +27,15 @@ ui::CommandButton* makeButton(const QString& caption, QWidget* parent) {
 }  // namespace
 
 Picprint::Picprint()
-    : picture_(QStringLiteral(":/card-e.bmp")),
-      printerSource_([] { return std::make_unique<DefaultPrinter>(); }) {
+    : printerSource_([] { return std::make_unique<DefaultPrinter>(); }) {
     setWindowTitle(QStringLiteral("Print E-Card"));
     setFont(ui::designFont(QStringLiteral("Arial"), 8.25, true));
     QWidget* area = client();
     ui::setBackColor(area, QColor(255, 192, 192));
 
-    Picture1 = addControl(new QLabel(area), QStringLiteral("Picture1"));
-    Picture1->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Picture1->setLineWidth(1);
-    Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Picture1->setFocusPolicy(Qt::StrongFocus);
-    Picture1->setPixmap(QPixmap::fromImage(picture_));
+    Picture1 = addControl(new ui::PictureBox(area), QStringLiteral("Picture1"));
     placeDesign(Picture1, 24, 32, 302, 302);
+    Picture1->setPicture(ui::StdPicture::load(QStringLiteral(":/card-e.bmp")));
 
     CmdPrint = addControl(makeButton(QStringLiteral("&Print Card"), area), QStringLiteral("CmdPrint"));
     QPalette buttonPalette = CmdPrint->palette();
@@ -86,6 +80,6 @@ void Picprint::CmdPrint_Click() {
 
 void Picprint::Command1_Click() { Unload(); }
 
-void Picprint::PrintPicture(PageSurface& hDC) { print::PrintPicture(picture_, hDC); }
+void Picprint::PrintPicture(PageSurface& hDC) { print::PrintPicture(Picture1->Picture().image(), hDC); }
 
 }  // namespace lumeye::print

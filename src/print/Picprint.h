@@ -3,13 +3,10 @@
 #include "print/Printer.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
-
-#include <QImage>
+#include "ui/PictureBox.h"
 
 #include <functional>
 #include <memory>
-
-class QLabel;
 
 namespace lumeye::print {
 
@@ -20,12 +17,9 @@ class Picprint : public ui::Form {
 public:
     Picprint();
 
-    QLabel* Picture1;
+    ui::PictureBox* Picture1; // its Picture, as stored, is what a print draws from
     ui::CommandButton* CmdPrint;
     ui::CommandButton* Command1;
-
-    // The picture Picture1 shows, as stored: what a print draws from.
-    const QImage& picture() const { return picture_; }
 
     // Where prints go: the system default printer unless a test gives its own.
     using PrinterSource = std::function<std::unique_ptr<Printer>()>;
@@ -39,7 +33,6 @@ private:
     void Command1_Click();
     void PrintPicture(PageSurface& hDC);
 
-    QImage picture_;
     PrinterSource printerSource_;
 };
 

@@ -10,7 +10,6 @@
 #include "ui/Screen.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -67,7 +66,8 @@ public:
     }
     void EndDoc() override {
         log_->calls << QStringLiteral("EndDoc");
-        if (failure_ == Failure::AtEndDoc) throw Error(482, "The printer \"Desk\" did not take the document.", "Printer.EndDoc");
+        if (failure_ == Failure::AtEndDoc)
+            throw Error(482, "The printer \"Desk\" did not take the document.", "Printer.EndDoc");
         log_->stretches.insert(log_->stretches.end(), page_.stretches.begin(), page_.stretches.end());
     }
 
@@ -144,7 +144,7 @@ private slots:
 
     void picture1ShowsTheCardAsStored() {
         Picprint& form = open();
-        const QImage& card = form.picture();
+        const QImage& card = form.Picture1->Picture().image();
         QCOMPARE(card.size(), QSize(300, 300));
         QCOMPARE(card.format(), QImage::Format_Indexed8);
         QCOMPARE(card.dotsPerMeterX(), 23622);
@@ -189,7 +189,7 @@ private slots:
             QCOMPARE(stretch.target, QRect(0, 350, 2400, 2400));
             QCOMPARE(stretch.dib.bitCount(), int16_t(4));
             QCOMPARE(print::toImage(stretch.dib).convertToFormat(QImage::Format_RGB32),
-                     form.picture().convertToFormat(QImage::Format_RGB32));
+                     form.Picture1->Picture().image().convertToFormat(QImage::Format_RGB32));
         }
     }
 

@@ -35,7 +35,8 @@ private:
 // smoothing, as a printer driver does.
 class ImagePage final : public RecordingPage {
 public:
-    ImagePage(int32_t horzRes, int32_t vertRes) : RecordingPage(horzRes, vertRes), image(horzRes, vertRes, QImage::Format_RGB32) {
+    ImagePage(int32_t horzRes, int32_t vertRes)
+        : RecordingPage(horzRes, vertRes), image(horzRes, vertRes, QImage::Format_RGB32) {
         image.fill(Qt::white);
     }
     void StretchDIBits(const QRect& target, const Dib4& dib) override {
