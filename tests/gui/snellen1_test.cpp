@@ -351,7 +351,15 @@ private slots:
         auto& menu = ui::Forms::get<app::MainForm>();
         knownScreen(320, 240, 1024, 768);
         menu.Show();
+        // Runs at the first events the test window processes while it loads.
+        bool waitShownDuringLoad = false;
+        QTimer::singleShot(0, [&] {
+            auto* wait = ui::Forms::find<app::message>();
+            auto* loading = ui::Forms::find<snellen1>();
+            waitShownDuringLoad = wait && wait->isVisible() && loading && !loading->isVisible() && !menu.isVisible();
+        });
         emit menu.Option4->dblClick();
+        QVERIFY(waitShownDuringLoad);
         auto* test = ui::Forms::find<snellen1>();
         QVERIFY(test);
         QVERIFY(test->isVisible());

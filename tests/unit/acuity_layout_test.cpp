@@ -96,7 +96,7 @@ private:
 
 }  // namespace
 
-TEST(ChartRows, CountFollowsTheScreenHeight) {
+TEST(AcuityChartRows, CountFollowsTheScreenHeight) {
     EXPECT_EQ(LineCountFor(204), 6);
     EXPECT_EQ(LineCountFor(205), 7);
     EXPECT_EQ(LineCountFor(219), 7);
@@ -111,7 +111,7 @@ TEST(ChartRows, CountFollowsTheScreenHeight) {
     EXPECT_STREQ(RowLabel(8), "6 / 5");
 }
 
-TEST(ChartRows, LastLabelDrawnMatchesTheRowCount) {
+TEST(AcuityChartRows, LastLabelDrawnMatchesTheRowCount) {
     for (auto [height, last] : {std::pair{204, "6 / 9"}, {205, "6 / 6"}, {219, "6 / 6"}, {220, "6 / 5"}}) {
         ChartInputs c = chart1024x768();
         c.ScreenHeightMM = static_cast<int16_t>(height);
@@ -125,7 +125,7 @@ TEST(ChartRows, LastLabelDrawnMatchesTheRowCount) {
     }
 }
 
-TEST(ChartLayout, WorkedNumbersOfA1024By768Screen) {
+TEST(AcuityChartLayout, WorkedNumbersOfA1024By768Screen) {
     EXPECT_DOUBLE_EQ(FirstRowTop(240, 3.2), 46.4);
     EXPECT_NEAR(FirstRowTop(219, 3.2), (219 - 196) * 1.6, 1e-9);
     EXPECT_NEAR(FirstRowTop(204, 3.2), (204 - 181) * 1.6, 1e-9);
@@ -154,7 +154,7 @@ TEST(ChartLayout, WorkedNumbersOfA1024By768Screen) {
     for (int r = 1; r <= 8; ++r) EXPECT_EQ(RowNudge(r), nudges[r]) << r;
 }
 
-TEST(ChartLayout, PassPaintsLettersWhereTheLayoutPutsThem) {
+TEST(AcuityChartLayout, PassPaintsLettersWhereTheLayoutPutsThem) {
     RecordingCanvas canvas;
     const ChartInputs c = chart1024x768();
     const ChartOutcome out = DrawChartOn(c, canvas);
@@ -217,7 +217,7 @@ TEST(ChartLayout, PassPaintsLettersWhereTheLayoutPutsThem) {
     EXPECT_NEAR(canvas.painted[15].y, row5.y + row5.height + gap, 1e-4);
 }
 
-TEST(ChartLayout, MarkerLineSpansTheMiddleQuarter) {
+TEST(AcuityChartLayout, MarkerLineSpansTheMiddleQuarter) {
     const MarkerLine m = MarkerLineBelow(400.0, 35.0, 1366);
     EXPECT_DOUBLE_EQ(m.x1, 1366 * 3 / 8.0);
     EXPECT_DOUBLE_EQ(m.x2, 1366 * 5 / 8.0);
@@ -225,14 +225,14 @@ TEST(ChartLayout, MarkerLineSpansTheMiddleQuarter) {
     EXPECT_EQ(MarkerLineBelow(401.0, 35.0, 1366).y, 384);  // 383.5
 }
 
-TEST(ChartPasses, ThePassDrawsEventsAfterEveryLetter) {
+TEST(AcuityChartPasses, ThePassProcessesEventsAfterEveryLetter) {
     RecordingCanvas canvas;
     DrawChartOn(chart1024x768(), canvas);
     // Once when sizing each letter, once after painting it, once after the line.
     EXPECT_EQ(canvas.eventsProcessed, 36 * 2 + 1);
 }
 
-TEST(ChartPasses, MeasuringAddsRowHeightsAndGapsWithoutPainting) {
+TEST(AcuityChartPasses, MeasuringAddsRowHeightsAndGapsWithoutPainting) {
     RecordingCanvas canvas;
     const ChartInputs c = chart1024x768();
     const ChartOutcome out = MeasureChart(c, canvas);
@@ -246,7 +246,7 @@ TEST(ChartPasses, MeasuringAddsRowHeightsAndGapsWithoutPainting) {
     EXPECT_NEAR(out.total, total, 1e-6);
 }
 
-TEST(ChartPasses, StartsAtTheFirstLine) {
+TEST(AcuityChartPasses, StartsAtTheFirstLine) {
     ChartInputs c = chart1024x768();
     c.FirstLine = 7;
     RecordingCanvas canvas;
@@ -257,7 +257,7 @@ TEST(ChartPasses, StartsAtTheFirstLine) {
     EXPECT_EQ(canvas.labels.front().text, "6 / 6");
 }
 
-TEST(ChartPasses, AStoppedPassPaintsNothingMore) {
+TEST(AcuityChartPasses, AStoppedPassPaintsNothingMore) {
     RecordingCanvas canvas;
     canvas.stopAfterPaints = 4;
     const ChartOutcome out = DrawChartOn(chart1024x768(), canvas);
@@ -267,7 +267,7 @@ TEST(ChartPasses, AStoppedPassPaintsNothingMore) {
     EXPECT_EQ(canvas.labels.size(), 2u);  // rows 1 and 2 were finished
 }
 
-TEST(Directions, QuartersOfTheUnitInterval) {
+TEST(AcuityDirections, QuartersOfTheUnitInterval) {
     EXPECT_EQ(DirectionFor(0.0f), 1);
     EXPECT_EQ(DirectionFor(std::nextafter(0.25f, 0.0f)), 1);
     EXPECT_EQ(DirectionFor(0.25f), 2);
@@ -279,7 +279,7 @@ TEST(Directions, QuartersOfTheUnitInterval) {
     EXPECT_EQ(DirectionFor(largest), 4);
 }
 
-TEST(Directions, NeverTheSameTwiceInARowAcrossRows) {
+TEST(AcuityDirections, NeverTheSameTwiceInARowAcrossRows) {
     RecordingCanvas canvas;
     // Values that keep repeating a direction, so the pass has to draw again.
     canvas.script = {0.1f, 0.1f, 0.2f, 0.9f, 0.95f, 0.6f, 0.6f, 0.3f, 0.1f};
@@ -291,7 +291,7 @@ TEST(Directions, NeverTheSameTwiceInARowAcrossRows) {
     EXPECT_GT(canvas.draws, 36);
 }
 
-TEST(Directions, EachPassStartsAfresh) {
+TEST(AcuityDirections, EachPassStartsAfresh) {
     // A pass whose first value repeats the last direction of the previous
     // pass keeps it: only letters within a pass are compared.
     RecordingCanvas canvas;
@@ -305,7 +305,7 @@ TEST(Directions, EachPassStartsAfresh) {
     EXPECT_EQ(canvas.directions.front(), last);
 }
 
-TEST(Directions, AllFourTurnUp) {
+TEST(AcuityDirections, AllFourTurnUp) {
     RecordingCanvas canvas;
     DrawChartOn(chart1024x768(), canvas);
     int seen[5] = {};
@@ -317,7 +317,7 @@ TEST(Directions, AllFourTurnUp) {
     for (int d = 1; d <= 4; ++d) EXPECT_GT(seen[d], 0) << d;
 }
 
-TEST(PassControl, RedrawsAskedDuringAPassGiveOneMoreChart) {
+TEST(AcuityPassControl, RedrawsAskedDuringAPassGiveOneMoreChart) {
     PassControl control;
     int passes = 0, redraws = 0;
     const auto after = control.run(
@@ -335,7 +335,7 @@ TEST(PassControl, RedrawsAskedDuringAPassGiveOneMoreChart) {
     EXPECT_FALSE(control.busy());
 }
 
-TEST(PassControl, ARedrawAskedDuringTheRedrawGivesAnother) {
+TEST(AcuityPassControl, ARedrawAskedDuringTheRedrawGivesAnother) {
     PassControl control;
     int redraws = 0;
     control.run([&] { control.askRedraw(); },
@@ -345,7 +345,7 @@ TEST(PassControl, ARedrawAskedDuringTheRedrawGivesAnother) {
     EXPECT_EQ(redraws, 2);
 }
 
-TEST(PassControl, EscapeStopsThePassAndClosesAfterIt) {
+TEST(AcuityPassControl, EscapeStopsThePassAndClosesAfterIt) {
     PassControl control;
     int redraws = 0;
     const auto after = control.run(
@@ -364,7 +364,7 @@ TEST(PassControl, EscapeStopsThePassAndClosesAfterIt) {
     EXPECT_EQ(redraws, 0);
 }
 
-TEST(PassControl, IdleAgainAfterAPassThrows) {
+TEST(AcuityPassControl, IdleAgainAfterAPassThrows) {
     PassControl control;
     EXPECT_THROW(control.run(
                      [&] {

@@ -90,9 +90,9 @@ bool blackInTable(int direction, int column, int row) {
     return false;
 }
 
-class MasterFile : public ::testing::TestWithParam<int> {};
+class AcuityMasterFile : public ::testing::TestWithParam<int> {};
 
-TEST_P(MasterFile, EveryPixelMatchesTheTable) {
+TEST_P(AcuityMasterFile, EveryPixelMatchesTheTable) {
     const int d = GetParam();
     const OneBitBitmap bmp = readOneBitBitmap(masterPath(d));
     ASSERT_EQ(bmp.width, 300);
@@ -107,7 +107,7 @@ TEST_P(MasterFile, EveryPixelMatchesTheTable) {
     EXPECT_EQ(wrong, 0);
 }
 
-TEST_P(MasterFile, TheToolkitReadsTheSamePixels) {
+TEST_P(AcuityMasterFile, TheToolkitReadsTheSamePixels) {
     const int d = GetParam();
     const QImage image(QString::fromStdString(masterPath(d)));
     ASSERT_FALSE(image.isNull());
@@ -119,9 +119,9 @@ TEST_P(MasterFile, TheToolkitReadsTheSamePixels) {
                 << "pic" << d << " " << column << "," << row;
 }
 
-INSTANTIATE_TEST_SUITE_P(Directions, MasterFile, ::testing::Values(1, 2, 3, 4));
+INSTANTIATE_TEST_SUITE_P(Directions, AcuityMasterFile, ::testing::Values(1, 2, 3, 4));
 
-TEST(MasterTool, MakesTheCommittedFiles) {
+TEST(AcuityMasterTool, MakesTheCommittedFiles) {
     const auto dir = std::filesystem::temp_directory_path() / ("acuity-masters-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string command = std::string(MAKE_MASTERS) + " " + dir.string();

@@ -60,12 +60,12 @@ int darkness(const PixelTriple& p) { return 255 - p.Green; }
 
 }  // namespace
 
-TEST(ReductionBoxes, A299PixelTargetCopiesPixelForPixel) {
+TEST(AcuityReductionBoxes, A299PixelTargetCopiesPixelForPixel) {
     const auto spans = spansFor(299);
     for (int x = 0; x < 299; ++x) expectSpan(spans[x], x, x);
 }
 
-TEST(ReductionBoxes, A150PixelTargetTakesOneOrTwoColumns) {
+TEST(AcuityReductionBoxes, A150PixelTargetTakesOneOrTwoColumns) {
     const auto spans = spansFor(150);
     expectSpan(spans[0], 0, 0);
     expectSpan(spans[1], 1, 2);
@@ -74,7 +74,7 @@ TEST(ReductionBoxes, A150PixelTargetTakesOneOrTwoColumns) {
     expectTiling(spans, 1, 2);
 }
 
-TEST(ReductionBoxes, A100PixelTargetTakesTwoOrThreeColumns) {
+TEST(AcuityReductionBoxes, A100PixelTargetTakesTwoOrThreeColumns) {
     const auto spans = spansFor(100);
     expectSpan(spans[0], 0, 1);
     expectSpan(spans[1], 2, 4);
@@ -83,14 +83,14 @@ TEST(ReductionBoxes, A100PixelTargetTakesTwoOrThreeColumns) {
     expectTiling(spans, 2, 3);
 }
 
-TEST(ReductionBoxes, OriginsShiftTheBoxes) {
+TEST(AcuityReductionBoxes, OriginsShiftTheBoxes) {
     // Target origin 10: target column 10 takes what column 0 took; source
     // origin 5: every box moves 5 source columns on.
     expectSpan(SourceSpanFor(10, 10, 100.0 / 299, 0), 0, 1);
     expectSpan(SourceSpanFor(0, 0, 100.0 / 299, 5), 5, 6);
 }
 
-TEST(ReductionBoxes, LargerTargetsTakeOneSourcePixelEach) {
+TEST(AcuityReductionBoxes, LargerTargetsTakeOneSourcePixelEach) {
     // Over 299 pixels some boxes would be empty; each takes the source pixel
     // it falls in, and together they still use every column 0 to 298.
     for (int width : {300, 322, 600, 1200}) {
@@ -107,7 +107,7 @@ TEST(ReductionBoxes, LargerTargetsTakeOneSourcePixelEach) {
     }
 }
 
-TEST(ReductionParams, ScaleIsTargetOverOneLessThanSource) {
+TEST(AcuityReductionParams, ScaleIsTargetOverOneLessThanSource) {
     const ReduceParams p = MakeReduceParams(1, 2, 300, 200, 3, 4, 150, 50);
     EXPECT_EQ(p.SrcLeft, 1);
     EXPECT_EQ(p.SrcTop, 2);
@@ -123,7 +123,7 @@ TEST(ReductionParams, ScaleIsTargetOverOneLessThanSource) {
     }
 }
 
-TEST(Averaging, HalfBlackBoxGives128) {
+TEST(AcuityAveraging, HalfBlackBoxGives128) {
     // A 3 x 2 source: into one pixel, the box is columns 0-1 of row 0.
     PixelArray source(3, 2);
     source(0, 0) = {0, 0, 0};
@@ -134,7 +134,7 @@ TEST(Averaging, HalfBlackBoxGives128) {
     EXPECT_EQ(target(0, 0), (PixelTriple{128, 128, 128}));  // 127.5 to the even neighbour
 }
 
-TEST(Averaging, ChannelsKeepTheDisplaysRanges) {
+TEST(AcuityAveraging, ChannelsKeepTheDisplaysRanges) {
     // 5-6-5 white is 31, 63, 31: half of it is 15.5 and 31.5.
     PixelArray source(3, 2);
     source(1, 0) = {31, 63, 31};
@@ -146,14 +146,14 @@ TEST(Averaging, ChannelsKeepTheDisplaysRanges) {
     EXPECT_EQ(reduce(three, 1, 1)(0, 0), (PixelTriple{85, 85, 85}));
 }
 
-TEST(Averaging, A299PixelLetterIsTheMasterLessItsLastRowAndColumn) {
+TEST(AcuityAveraging, A299PixelLetterIsTheMasterLessItsLastRowAndColumn) {
     const PixelArray master = acuity_test::masterPixels(3);
     const PixelArray letter = reduce(master, 299, 299);
     for (int y = 0; y < 299; ++y)
         for (int x = 0; x < 299; ++x) ASSERT_EQ(letter(x, y), master(x, y)) << x << "," << y;
 }
 
-TEST(Averaging, LettersComeOutInGreysWithTheirShape) {
+TEST(AcuityAveraging, LettersComeOutInGreysWithTheirShape) {
     const PixelArray letter = reduce(acuity_test::masterPixels(1), 140, 140);
     int greys = 0;
     for (int y = 0; y < 140; ++y)
@@ -172,7 +172,7 @@ TEST(Averaging, LettersComeOutInGreysWithTheirShape) {
     EXPECT_EQ(letter(100, 70).Green, 0);
 }
 
-TEST(Averaging, TheFourDirectionsAreQuarterTurnsOfOneGreyLetter) {
+TEST(AcuityAveraging, TheFourDirectionsAreQuarterTurnsOfOneGreyLetter) {
     // Turned back to opening right, each direction gives the same letter. The
     // masters' white edges lie on different sides, which shifts the letter by
     // up to two source pixels against the boxes: in small letters that moves
@@ -206,7 +206,7 @@ TEST(Averaging, TheFourDirectionsAreQuarterTurnsOfOneGreyLetter) {
     }
 }
 
-TEST(Averaging, EnlargedLettersStayBlackAndWhite) {
+TEST(AcuityAveraging, EnlargedLettersStayBlackAndWhite) {
     // 7.38 pixels per millimetre: a 43.6 mm letter is 322 pixels.
     const PixelArray master = acuity_test::masterPixels(2);
     const PixelArray letter = reduce(master, 322, 322);
@@ -224,7 +224,7 @@ TEST(Averaging, EnlargedLettersStayBlackAndWhite) {
     EXPECT_NEAR(static_cast<double>(black), masterBlack * scale * scale, 0.02 * black);
 }
 
-TEST(Averaging, EmptyTargetsAreLeftAlone) {
+TEST(AcuityAveraging, EmptyTargetsAreLeftAlone) {
     PixelArray empty;
     AveragePixels(acuity_test::masterPixels(1), empty, MakeReduceParams(0, 0, 300, 300, 0, 0, 0, 0));
     EXPECT_EQ(empty.width(), 0);
