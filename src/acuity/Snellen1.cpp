@@ -131,17 +131,27 @@ void snellen1::Form_Load() {
     const app::DisplayMetrics& display = app::displayMetrics();
     const app::ScreenSettings& screen = app::screenSettings();
     app::SizeTable& table = app::sizeTable();
+    // From the whole screen, whatever the size table stored.
     table.PixelsPerMMX = divide(display.ScreenPixelsX, screen.ScreenWidthMM, kSource);
     table.PixelsPerMMY = divide(display.ScreenPixelsY, screen.ScreenHeightMM, kSource);
 
     state_ = WindowState{};
     state_.FirstLine = 1;
+    // From the first processing of events on, input is handled as during any
+    // other pass, although the window is not on screen yet.
+    const auto after = passes_.run([this] { prepareAndDraw(); }, [this] { drawNewChart(); });
+    if (after == PassControl::After::Close)
+        QMetaObject::invokeMethod(this, &snellen1::leaveTest, Qt::QueuedConnection);
+}
+
+void snellen1::prepareAndDraw() {
     picResult->setScaleMode(ui::ScaleMode::Pixels);
     picResult->setAutoRedraw(true);
     PicDest->setScaleMode(ui::ScaleMode::Pixels);
     PicDest->setAutoRedraw(true);
     PicDest->Cls();
     ui::Application::DoEvents();
+    if (passes_.stopRequested()) return;
 
     for (ui::PictureBox* master : {pic1, pic2, pic3, pic4}) {
         // Sized to its picture, and its image made the picture again, whatever
@@ -151,18 +161,10 @@ void snellen1::Form_Load() {
         master->setScaleMode(ui::ScaleMode::Pixels);
         master->setAutoRedraw(true);
     }
-    for (int row = 1; row <= 9; ++row) state_.LineSizes[row] = table.LetterSizes[row];
-
-    const auto after = passes_.run(
-        [this] {
-            TotalLetts();
-            DrawChart();
-        },
-        [this] { drawNewChart(); });
-    // Escape cannot reach a window that is not shown yet; should it ever, the
-    // window leaves once it is.
-    if (after == PassControl::After::Close)
-        QMetaObject::invokeMethod(this, &snellen1::leaveTest, Qt::QueuedConnection);
+    for (int row = 1; row <= 9; ++row) state_.LineSizes[row] = app::sizeTable().LetterSizes[row];
+    TotalLetts();
+    if (passes_.stopRequested()) return;
+    DrawChart();
 }
 
 void snellen1::closeEvent(QCloseEvent* event) {

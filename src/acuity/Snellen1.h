@@ -59,6 +59,8 @@ private:
     void PicDest_KeyDown(int keyCode, int shift);
     void PicDest_DblClick();
 
+    // Load sequence from the first processing of events to the first chart.
+    void prepareAndDraw();
     void DrawChart();
     void SizeResultPicture(double width, double& height);
     void ReducePicture(ui::PictureBox& source, ui::PictureBox& target, float srcLeft, float srcTop, float srcWidth,

@@ -321,6 +321,25 @@ private slots:
         QCOMPARE(unloaded.count(), 1);
     }
 
+    void escapeWhileLoadingClosesOnceLoaded() {
+        // Sent at the first events the loading window processes.
+        bool sentWhileLoading = false;
+        QTimer::singleShot(0, [&] {
+            auto* loading = ui::Forms::find<snellen1>();
+            sentWhileLoading = loading && loading->drawing();
+            if (loading) QTest::keyClick(loading->PicDest, Qt::Key_Escape);
+        });
+        snellen1& form = ui::Forms::get<snellen1>();
+        QVERIFY(sentWhileLoading);
+        QPointer<snellen1> window(&form);
+        QSignalSpy unloaded(&form, &ui::Form::unloaded);
+        QVERIFY(!form.isUnloaded());  // not from inside its own load
+        QVERIFY(!form.drawing());
+        QTRY_COMPARE(unloaded.count(), 1);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(window.isNull());
+    }
+
     void largeScreensEnlargeRowOne() {
         // 3840 x 2160 pixels, 520 x 293 mm: 7.38 pixels per millimetre, and a
         // 322-pixel letter in row 1.
