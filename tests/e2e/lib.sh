@@ -150,13 +150,18 @@ screenshot() { import -window root "$1"; }
 
 # pixel FILE X Y: prints "R,G,B" (0-255) of one pixel of a picture.
 pixel() {
-    convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | awk 'NR==2 { match($0, /\(([0-9]+),([0-9]+),([0-9]+)/, m); print m[1] "," m[2] "," m[3] }'
+    convert "$1" -crop "1x1+$2+$3" -depth 8 -format '%[fx:int(255*r+0.5)],%[fx:int(255*g+0.5)],%[fx:int(255*b+0.5)]' info:
 }
 
 # colour_box FILE COLOUR: prints "WxH+X+Y", the bounding box of the pixels of
 # exactly that colour (e.g. '#004040').
 colour_box() {
-    convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -format '%@' info:
+    # A black frame keeps the box defined when the colour reaches the corners.
+    local box
+    box=$(convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" \
+        -bordercolor black -border 1 -format '%@' info:)
+    local size=${box%%+*} rest=${box#*+}
+    echo "${size}+$((${rest%%+*} - 1))+$((${rest#*+} - 1))"
 }
 
 # colour_count FILE COLOUR: how many pixels have exactly that colour.
