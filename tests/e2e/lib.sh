@@ -44,28 +44,25 @@ fail() {
 
 pass() { echo "PASS: $*"; }
 
-# start_xvfb WIDTH HEIGHT DEPTH [DPI]: starts Xvfb on a free display and exports DISPLAY.
+# start_xvfb WIDTH HEIGHT DEPTH [DPI]: starts Xvfb on a display it picks
+# itself (so parallel tests never share one) and exports DISPLAY.
 start_xvfb() {
-    local width=$1 height=$2 depth=$3 dpi=${4:-96} n tries
-    for tries in $(seq 1 20); do
-        n=$(( (RANDOM % 400) + 100 ))
-        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-        Xvfb ":$n" -screen 0 "${width}x${height}x${depth}" -dpi "$dpi" -nolisten tcp \
-            >"$E2E_TMP/xvfb-$n.log" 2>&1 &
-        local pid=$!
-        local waited
-        for waited in $(seq 1 50); do
-            if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
-                E2E_PIDS+=("$pid")
-                export DISPLAY=":$n"
-                return 0
-            fi
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
+    local width=$1 height=$2 depth=$3 dpi=${4:-96}
+    local numfile="$E2E_TMP/xvfb-display"
+    Xvfb -displayfd 3 -screen 0 "${width}x${height}x${depth}" -dpi "$dpi" -nolisten tcp \
+        3>"$numfile" >"$E2E_TMP/xvfb.log" 2>&1 &
+    local pid=$! i n=""
+    E2E_PIDS+=("$pid")
+    for i in $(seq 1 100); do
+        n=$(tr -dc '0-9' <"$numfile" 2>/dev/null || true)
+        if [[ -n "$n" ]] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+            export DISPLAY=":$n"
+            return 0
+        fi
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
     done
+    cat "$E2E_TMP/xvfb.log" >&2 || true
     fail "could not start Xvfb"
 }
 
@@ -139,8 +136,10 @@ window_geometry() {
 
 focus_window() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; sleep 0.1; }
 
-click_at() { xdotool mousemove --sync "$1" "$2" click "${3:-1}"; sleep 0.2; }
-double_click_at() { xdotool mousemove --sync "$1" "$2" click --repeat 2 --delay 60 1; sleep 0.3; }
+# (No --sync on the move: it waits for motion that never comes when the
+# pointer already stands there.)
+click_at() { xdotool mousemove "$1" "$2" sleep 0.1 click "${3:-1}"; sleep 0.2; }
+double_click_at() { xdotool mousemove "$1" "$2" sleep 0.1 click --repeat 2 --delay 60 1; sleep 0.3; }
 
 # key KEY...: key presses to the window that has the focus (xdotool key names).
 key() { xdotool key --delay 40 "$@"; sleep 0.2; }
