@@ -72,9 +72,20 @@ start_app() {
     APP_DIR=${1:-$(mktemp -d "$E2E_TMP/work.XXXX")}
     local bin=${2:-$LUMEYE_BIN}
     mkdir -p "$APP_DIR"
-    (cd "$APP_DIR" && exec "$bin" >>"$APP_DIR/app.log" 2>&1) &
-    APP_PID=$!
-    E2E_PIDS+=("$APP_PID")
+    local attempt
+    for attempt in 1 2 3; do
+        (cd "$APP_DIR" && exec "$bin" >>"$APP_DIR/app.log" 2>&1) &
+        APP_PID=$!
+        E2E_PIDS+=("$APP_PID")
+        # Now and then a fresh Xvfb refuses the very first client of a busy
+        # machine; that is the X server's hiccup, not the program's, so try again.
+        sleep 0.5
+        if ! app_running && grep -q 'could not connect to display' "$APP_DIR/app.log" 2>/dev/null; then
+            echo "X server refused the program (attempt $attempt); starting it again" >&2
+            continue
+        fi
+        return 0
+    done
 }
 
 app_running() { kill -0 "$APP_PID" 2>/dev/null; }
