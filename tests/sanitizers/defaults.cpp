@@ -1,0 +1,15 @@
+// Sanitizer settings of the sanitizer build, built into every program and
+// test so that a run behaves the same from ctest, from make and by hand.
+// Settings in ASAN_OPTIONS, LSAN_OPTIONS or UBSAN_OPTIONS still override them.
+
+#define LUMEYE_SANITIZER_SETTING extern "C" __attribute__((visibility("default"), used)) const char*
+
+// Any report ends the process with an error.
+LUMEYE_SANITIZER_SETTING __asan_default_options() {
+    return "halt_on_error=1:detect_leaks=1:check_initialization_order=1:strict_init_order=1"
+           ":detect_stack_use_after_return=1";
+}
+
+LUMEYE_SANITIZER_SETTING __ubsan_default_options() { return "halt_on_error=1:print_stacktrace=1"; }
+
+LUMEYE_SANITIZER_SETTING __lsan_default_options() { return "suppressions=" LUMEYE_LSAN_SUPPRESSIONS; }
