@@ -31,7 +31,9 @@ void Application::initialise(QApplication& app) {
     // every desktop.
     app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     installFontSubstitutions();
-    app.installEventFilter(new HelpKeyFilter);
+    auto* helpKey = new HelpKeyFilter;
+    helpKey->setParent(&app); // freed with the application
+    app.installEventFilter(helpKey);
 }
 
 QString Application::Path() { return QCoreApplication::applicationDirPath(); }
