@@ -27,11 +27,22 @@ e2e_cleanup() {
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
         wait "${E2E_PIDS[i]}" 2>/dev/null || true
     done
+    # The sanitizer build writes its reports into the program's log, also
+    # when the program ends normally: any report fails the test.
+    local log
+    while IFS= read -r log; do
+        if grep -qE 'ERROR: [A-Za-z]+Sanitizer|runtime error: ' "$log"; then
+            echo "FAIL: sanitizer report from the program" >&2
+            sed 's/^/app: /' "$log" >&2
+            status=1
+        fi
+    done < <(find "$E2E_TMP" -name app.log 2>/dev/null)
     if [[ $status -ne 0 || "${E2E_KEEP:-0}" == 1 ]]; then
         echo "e2e files kept in $E2E_TMP" >&2
     else
         rm -rf "$E2E_TMP"
     fi
+    exit "$status"
 }
 trap e2e_cleanup EXIT
 
