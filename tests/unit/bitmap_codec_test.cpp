@@ -234,8 +234,9 @@ TEST(PixelCodec, RowLengthsAreSixteenBitAndPaddedToEven) {
     EXPECT_EQ(pixelcodec::packedRowBytes(32, 8191, "t"), 32764);
     EXPECT_EQ(pixelcodec::packedRowBytes(8, 32766, "t"), 32766);
     for (auto [depth, width] : {std::pair{16, 16384}, {24, 10923}, {32, 8192}, {8, 32767}, {8, 32768}})
-        expectError([=] { pixelcodec::packedRowBytes(depth, width, "DDBHelper.SetBitmapPixels"); },
-                    ErrorNumber::Overflow, "Overflow", "DDBHelper.SetBitmapPixels");
+        expectError(
+            [depth = depth, width = width] { pixelcodec::packedRowBytes(depth, width, "DDBHelper.SetBitmapPixels"); },
+            ErrorNumber::Overflow, "Overflow", "DDBHelper.SetBitmapPixels");
 }
 
 TEST(PixelCodec, MatchedPaletteKeepsTheStaticsAndMarksTheRestNoCollapse) {
