@@ -19,12 +19,12 @@ constexpr const char* kDefaultFace = "MS Sans Serif";
 constexpr double kDefaultPoints = 8.25;
 
 // A scratch image for drawing text and lines, at the display's dots per inch
-// so that point sizes come out as they do on screen.
-QImage scratch(const QImage& from) {
+// (times the box's pixel ratio) so that point sizes come out as they do on screen.
+QImage scratch(const QImage& from, double pixelRatio) {
     QImage image = from;
     const ScreenInfo screen = Screen::info();
-    image.setDotsPerMeterX(int(std::lround(screen.logicalDpiX * kInchesPerMetre)));
-    image.setDotsPerMeterY(int(std::lround(screen.logicalDpiY * kInchesPerMetre)));
+    image.setDotsPerMeterX(int(std::lround(screen.logicalDpiX * pixelRatio * kInchesPerMetre)));
+    image.setDotsPerMeterY(int(std::lround(screen.logicalDpiY * pixelRatio * kInchesPerMetre)));
     return image;
 }
 }  // namespace
@@ -42,20 +42,46 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent), fontName_(QString::fr
 ScaleMode PictureBox::scaleMode() const { return scaleModeOf(this); }
 void PictureBox::setScaleMode(ScaleMode mode) { setScaleModeOf(this, mode); }
 
-double PictureBox::ScaleWidth() const { return toUnitsX(contentsRect().width()); }
-double PictureBox::ScaleHeight() const { return toUnitsY(contentsRect().height()); }
+double PictureBox::ScaleWidth() const { return toUnitsX(innerPixels().width()); }
+double PictureBox::ScaleHeight() const { return toUnitsY(innerPixels().height()); }
 
 int PictureBox::toPixelX(double units) const {
-    return static_cast<int>(roundHalfEven(scaleMode() == ScaleMode::Pixels ? units : twipsToPixelsX(units)));
+    return static_cast<int>(
+        roundHalfEven(scaleMode() == ScaleMode::Pixels ? units : twipsToPixelsX(units) * pixelRatio_));
 }
 int PictureBox::toPixelY(double units) const {
-    return static_cast<int>(roundHalfEven(scaleMode() == ScaleMode::Pixels ? units : twipsToPixelsY(units)));
+    return static_cast<int>(
+        roundHalfEven(scaleMode() == ScaleMode::Pixels ? units : twipsToPixelsY(units) * pixelRatio_));
 }
 double PictureBox::toUnitsX(double pixels) const {
-    return scaleMode() == ScaleMode::Pixels ? pixels : pixelsToTwipsX(pixels);
+    return scaleMode() == ScaleMode::Pixels ? pixels : pixelsToTwipsX(pixels / pixelRatio_);
 }
 double PictureBox::toUnitsY(double pixels) const {
-    return scaleMode() == ScaleMode::Pixels ? pixels : pixelsToTwipsY(pixels);
+    return scaleMode() == ScaleMode::Pixels ? pixels : pixelsToTwipsY(pixels / pixelRatio_);
+}
+
+void PictureBox::setPixelRatio(double ratio) {
+    pixelRatio_ = ratio;
+    exactInner_.reset();
+    update();
+}
+
+void PictureBox::setInnerPixels(int width, int height) {
+    exactInner_ = QSize(width, height);
+    const QMargins m = contentsMargins();
+    resize(areaFor(*exactInner_).grownBy(m));
+}
+
+QSize PictureBox::areaFor(const QSize& pixels) const {
+    return QSize(int(std::ceil(pixels.width() / pixelRatio_)), int(std::ceil(pixels.height() / pixelRatio_)));
+}
+
+QSize PictureBox::innerPixels() const {
+    const QSize area = contentsRect().size().expandedTo(QSize(0, 0));
+    if (pixelRatio_ == 1.0) return area;
+    // Until the box is sized otherwise, it keeps the exact size it was given.
+    if (exactInner_ && areaFor(*exactInner_) == area) return *exactInner_;
+    return QSize(int(std::lround(area.width() * pixelRatio_)), int(std::lround(area.height() * pixelRatio_)));
 }
 
 void PictureBox::setBorderStyle(BorderStyle style) {
@@ -91,10 +117,7 @@ void PictureBox::setDrawWidth(int pixels) { drawWidth_ = std::max(pixels, 1); }
 
 void PictureBox::setAutoSize(bool on) {
     autoSize_ = on;
-    if (on && !picture_.isNull()) {
-        const QMargins m = contentsMargins();
-        resize(picture_.width() + m.left() + m.right(), picture_.height() + m.top() + m.bottom());
-    }
+    if (on && !picture_.isNull()) setInnerPixels(picture_.width(), picture_.height());
 }
 
 // ---- pictures
@@ -109,7 +132,7 @@ DeviceBitmap& PictureBox::Image() { return surface(); }
 const DeviceBitmap& PictureBox::Image() const { return surface(); }
 
 DeviceBitmap& PictureBox::surface() const {
-    const QSize size = contentsRect().size().expandedTo(QSize(0, 0));
+    const QSize size = innerPixels();
     const PixelLayout layout = layoutForDisplay(Screen::info());
     if (image_.width() == size.width() && image_.height() == size.height() && image_.layout() == layout)
         return image_;
@@ -131,7 +154,8 @@ void PictureBox::clearSurface() {
 }
 
 void PictureBox::showArea(const QRect& area) {
-    update(area.translated(contentsRect().topLeft()));
+    const QRectF onScreen(QPointF(area.topLeft()) / pixelRatio_, QSizeF(area.size()) / pixelRatio_);
+    update(onScreen.toAlignedRect().translated(contentsRect().topLeft()));
 }
 
 // ---- drawing
@@ -160,7 +184,7 @@ void PictureBox::PaintPicture(const StdPicture& picture, double x, double y, std
 void PictureBox::Print(const QString& text) {
     DeviceBitmap& s = surface();
     const QFont f = font();
-    const QImage probe = scratch(QImage(1, 1, QImage::Format_RGB32));
+    const QImage probe = scratch(QImage(1, 1, QImage::Format_RGB32), pixelRatio_);
     const QFontMetricsF metrics(f, &probe);
     const QPointF origin(toPixelX(currentX_), toPixelY(currentY_));
     const QPointF baseline = origin + QPointF(0, metrics.ascent());
@@ -169,7 +193,7 @@ void PictureBox::Print(const QString& text) {
     const QRectF cell(origin, QSizeF(metrics.horizontalAdvance(text), metrics.height()));
     const QRect area = ink.united(cell).toAlignedRect().adjusted(-2, -2, 2, 2).intersected(QRect(0, 0, s.width(), s.height()));
     if (!area.isEmpty()) {
-        QImage canvas = scratch(s.toImage(area));
+        QImage canvas = scratch(s.toImage(area), pixelRatio_);
         {
             QPainter p(&canvas);
             p.setFont(f);
@@ -243,14 +267,24 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     const QRect inner = contentsRect();
     const DeviceBitmap& s = surface();
     for (const QRect& r : event->region()) {
-        const QRect area = r.intersected(inner);
+        const QRect area = r.intersected(inner).translated(-inner.topLeft());
         if (area.isEmpty()) continue;
-        p.drawImage(area.topLeft(), s.toImage(area.translated(-inner.topLeft())));
+        // The Image pixels under the area, shown one to one on the device.
+        const QRect pixels = QRectF(QPointF(area.topLeft()) * pixelRatio_, QSizeF(area.size()) * pixelRatio_)
+                                 .toAlignedRect()
+                                 .intersected(QRect(0, 0, s.width(), s.height()));
+        QImage part = s.toImage(pixels);
+        part.setDevicePixelRatio(pixelRatio_);
+        p.drawImage(QPointF(pixels.topLeft()) / pixelRatio_ + QPointF(inner.topLeft()), part);
     }
     if (border_ == BorderStyle::FixedSingle) {
-        p.setPen(QPen(Qt::black, 1));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
+        // Filled edges rather than a pen: a one-pixel frame then covers whole
+        // device pixels at any ratio and never the image inside.
+        const QRect r = rect();
+        p.fillRect(QRect(r.left(), r.top(), r.width(), 1), Qt::black);
+        p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), Qt::black);
+        p.fillRect(QRect(r.left(), r.top(), 1, r.height()), Qt::black);
+        p.fillRect(QRect(r.right(), r.top(), 1, r.height()), Qt::black);
     }
 }
 

@@ -28,6 +28,12 @@ namespace lumeye::ui {
 // Image takes the display's pixel format (ui::Screen::info()) when it is
 // first used and again whenever the box's size or the display's format has
 // changed; its contents are kept where the sizes overlap.
+//
+// On a high-density screen a box can draw at the device's own resolution:
+// with a pixel ratio r, Image holds r device pixels per pixel of the box on
+// screen, its pixel coordinates count those device pixels, and it is shown
+// one to one on the device. Layout units and point sizes keep their
+// physical size.
 class PictureBox : public QWidget {
     Q_OBJECT
 public:
@@ -43,6 +49,12 @@ public:
     // Inner area in the box's unit.
     double ScaleWidth() const;
     double ScaleHeight() const;
+    // Pixels of Image per pixel of the box on screen (1 unless set).
+    double pixelRatio() const { return pixelRatio_; }
+    void setPixelRatio(double ratio);
+    // Sizes the box so that its inner area holds exactly this many pixels of
+    // Image, also where they are not a whole number of screen pixels.
+    void setInnerPixels(int width, int height);
     BorderStyle borderStyle() const { return border_; }
     void setBorderStyle(BorderStyle style);
 
@@ -127,6 +139,10 @@ protected:
 
 private:
     DeviceBitmap& surface() const;
+    // The inner area in pixels of Image.
+    QSize innerPixels() const;
+    // The box's inner area (screen pixels) that holds a number of Image pixels.
+    QSize areaFor(const QSize& pixels) const;
     void clearSurface();
     int toPixelX(double units) const;
     int toPixelY(double units) const;
@@ -140,6 +156,8 @@ private:
     QColor foreColor_ = Qt::black;
     QString fontName_;
     int drawWidth_ = 1;
+    double pixelRatio_ = 1.0;
+    std::optional<QSize> exactInner_; // set by setInnerPixels while the box keeps that size
     bool autoRedraw_ = false;
     bool autoSize_ = false;
     BorderStyle border_ = BorderStyle::FixedSingle;
