@@ -128,12 +128,20 @@ void snellen1::Form_Load() {
     app::ResizeControls(factors.x, factors.y, *this);
     setWindowState(windowState() | Qt::WindowFullScreen);
 
+    // The chart is drawn at the device's own resolution: on a high-density
+    // screen the canvas and the scratch picture count device pixels, so the
+    // letters keep their sizes in millimetres and are reduced as sharply as
+    // on any other screen.
+    const double ratio = ui::Screen::info().devicePixelRatio;
+    PicDest->setPixelRatio(ratio);
+    picResult->setPixelRatio(ratio);
+
     const app::DisplayMetrics& display = app::displayMetrics();
     const app::ScreenSettings& screen = app::screenSettings();
     app::SizeTable& table = app::sizeTable();
     // From the whole screen, whatever the size table stored.
-    table.PixelsPerMMX = divide(display.ScreenPixelsX, screen.ScreenWidthMM, kSource);
-    table.PixelsPerMMY = divide(display.ScreenPixelsY, screen.ScreenHeightMM, kSource);
+    table.PixelsPerMMX = divide(display.ScreenPixelsX * ratio, screen.ScreenWidthMM, kSource);
+    table.PixelsPerMMY = divide(display.ScreenPixelsY * ratio, screen.ScreenHeightMM, kSource);
 
     state_ = WindowState{};
     state_.FirstLine = 1;
@@ -214,8 +222,8 @@ void snellen1::runPasses(const std::function<void()>& pass) {
 
 void snellen1::TotalLetts() {
     setScaleMode(ui::ScaleMode::Pixels);
-    state_.FullWidth = checkedInt16(ui::Screen::FullScreenClientWidth(), "snellen1.TotalLetts");
-    state_.FullHeight = checkedInt16(ui::Screen::FullScreenClientHeight(), "snellen1.TotalLetts");
+    state_.FullWidth = checkedInt16(devicePixels(ui::Screen::FullScreenClientWidth()), "snellen1.TotalLetts");
+    state_.FullHeight = checkedInt16(devicePixels(ui::Screen::FullScreenClientHeight()), "snellen1.TotalLetts");
     PicDest->setScaleMode(ui::ScaleMode::Pixels);
     const ChartOutcome out = MeasureChart(chartInputs(), *canvas_);
     state_.LineCount = out.LineCount;
@@ -234,10 +242,14 @@ ChartInputs snellen1::chartInputs() const {
     c.ScreenHeightMM = app::screenSettings().ScreenHeightMM;
     c.PixelsPerMMX = table.PixelsPerMMX;
     c.PixelsPerMMY = table.PixelsPerMMY;
-    c.FullScreenX = table.FullScreenX;
+    c.FullScreenX = static_cast<float>(table.FullScreenX * PicDest->pixelRatio());
     c.FullWidth = state_.FullWidth;
     c.LineSizes = state_.LineSizes;
     return c;
+}
+
+int64_t snellen1::devicePixels(int screenPixels) const {
+    return static_cast<int64_t>(roundHalfEven(screenPixels * PicDest->pixelRatio()));
 }
 
 double snellen1::toWindowUnitsX(double pixels) const {
@@ -251,11 +263,15 @@ void snellen1::SizeResultPicture(double width, double& height) {
     const float w = static_cast<float>(width);
     const float h = static_cast<float>(height);
     ui::Control master(pic1);
-    const double outerWidth = master.Width() + toWindowUnitsX(w) - toWindowUnitsX(pic1->ScaleWidth());
-    const double outerHeight = master.Height() + toWindowUnitsY(h) - toWindowUnitsY(pic1->ScaleHeight());
+    const double ratio = picResult->pixelRatio();
+    const double outerWidth = master.Width() + toWindowUnitsX(w / ratio) - toWindowUnitsX(pic1->ScaleWidth());
+    const double outerHeight = master.Height() + toWindowUnitsY(h / ratio) - toWindowUnitsY(pic1->ScaleHeight());
     // The box rounds its inner size to whole pixels; the rest reads it back.
     ui::Control(picResult).Move(master.Left() + master.Width() + kResultSpacing, master.Top(), outerWidth,
                                 outerHeight);
+    // Device pixels are finer than the window's: round to those instead.
+    if (ratio != 1.0)
+        picResult->setInnerPixels(static_cast<int>(roundHalfEven(w)), static_cast<int>(roundHalfEven(h)));
     picResult->FillBox(0, 0, picResult->ScaleWidth() - 1, picResult->ScaleHeight() - 1, picResult->BackColor());
     picResult->setPicture(ui::StdPicture(picResult->Image()));
     picResult->setPicture(ui::StdPicture(picResult->Image()));

@@ -73,6 +73,8 @@ private:
     void runPasses(const std::function<void()>& pass);
     ui::PictureBox& masterOf(int16_t direction) const;
     ChartInputs chartInputs() const;
+    // A length in screen pixels counted in the canvas's device pixels.
+    int64_t devicePixels(int screenPixels) const;
     double toWindowUnitsX(double pixels) const;
     double toWindowUnitsY(double pixels) const;
 

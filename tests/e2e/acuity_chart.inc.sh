@@ -1,6 +1,8 @@
 # The acuity chart on a real X server, for one screen: sourced by the
 # acuity_chart_*.sh scripts after lib.sh. The expected layout is worked out
-# here from the chart's rules, apart from the program's own code.
+# here from the chart's rules, apart from the program's own code. With a
+# whole-number QT_SCALE_FACTOR the menu and the labels' text are that much
+# larger; the chart's pixels are the screen's own.
 
 # expected_layout WIDTH HEIGHT WIDTH_MM HEIGHT_MM: one line per item:
 #   L row left top width height     a letter's picture, whole pixels
@@ -48,7 +50,7 @@ check_chart() {
     local shot=$1 layout=$2 report
     dark_parts "$shot" > "$shot.parts"
     colour_box "$shot" '#FF0000' > "$shot.red"
-    report=$(awk -v red="$(cat "$shot.red")" '
+    report=$(awk -v red="$(cat "$shot.red")" -v text="${QT_SCALE_FACTOR:-1}" '
         FNR == NR { part[++n] = $0; next }
         $1 == "L" { L[++nl] = $0; next }
         $1 == "T" { T[++nt] = $3; next }
@@ -82,10 +84,10 @@ check_chart() {
                 found = 0
                 for (i = 1; i <= n; i++) {
                     split(part[i], p, " ")
-                    if (p[1] >= 50 && p[1] <= 53 && p[2] >= T[t] && p[2] <= T[t] + 8) {
+                    if (p[1] >= 50 && p[1] <= 53 && p[2] >= T[t] && p[2] <= T[t] + 8 * text) {
                         found = 1; used[i] = 1
                         h = p[4] - p[2] + 1
-                        if (h < 14 || h > 18) { printf "FAIL label %d is %d pixels high\n", t, h; exit }
+                        if (h < 14 * text || h > 18 * text) { printf "FAIL label %d is %d pixels high\n", t, h; exit }
                     }
                 }
                 if (!found) { printf "FAIL no label %d at %.1f\n", t, T[t]; exit }
@@ -137,7 +139,8 @@ run_chart_test() {
     cx=${box#*+}; cx=${cx%%+*}; cy=${box##*+}
     expected_layout "$width" "$height" "$wmm" "$hmm" > "$E2E_TMP/layout.txt"
 
-    double_click_at $((cx + 72 + 54 + 40)) $((cy + 129 + 228 + 10))
+    local scale=${QT_SCALE_FACTOR:-1}
+    double_click_at $((cx + (72 + 54 + 40) * scale)) $((cy + (129 + 228 + 10) * scale))
     local test
     test=$(wait_window "Reduce []" 60)
     [[ -z "$(find_window "Lumeye - Home Edition 2.2")" ]] || fail "the menu stayed on screen"
