@@ -33,3 +33,8 @@ package: build
 
 package-test: package
 	@./scripts/package-test $(BUILD_DIR)
+
+# Pictures of the program for the README, under Xvfb: docs/*.png.
+.PHONY: screenshots
+screenshots: build
+	@./scripts/screenshots $(BUILD_DIR)
