@@ -9,6 +9,7 @@
 #include <QColor>
 
 #include <algorithm>
+#include <memory>
 
 namespace lumeye::DDBHelper {
 namespace {
@@ -45,8 +46,12 @@ void GetBitmapPixels(ui::PictureBox& picture, PixelArray& pixels, int16_t& bitsP
     const int16_t height = checkedInt16(bm.bmHeight, kGetSource);
     pixelcodec::packedRowBytes(bitsPerPixel, width, kGetSource);
 
-    std::vector<uint8_t> raw(size_t(bm.bmWidthBytes) * size_t(height), 0);
-    ui::GetBitmapBits(picture.Image(), int32_t(raw.size()), raw.data());
+    // The buffer is zero-filled where the bitmap's bits do not reach it;
+    // clearing the part they overwrite anyway would double the work.
+    const size_t rawSize = size_t(bm.bmWidthBytes) * size_t(height);
+    const auto raw = std::make_unique_for_overwrite<uint8_t[]>(rawSize);
+    const int32_t read = ui::GetBitmapBits(picture.Image(), int32_t(rawSize), raw.get());
+    std::fill(raw.get() + read, raw.get() + rawSize, uint8_t(0));
 
     pixels.redim(width, height);
 
@@ -55,7 +60,7 @@ void GetBitmapPixels(ui::PictureBox& picture, PixelArray& pixels, int16_t& bitsP
         MatchColorPalette(picture);
         ui::GetPaletteEntries(picture.Picture().hPal(), 0, 256, table.data());
     }
-    pixelcodec::unpack(raw.data(), bm.bmWidthBytes, bitsPerPixel, table, pixels);
+    pixelcodec::unpack(raw.get(), bm.bmWidthBytes, bitsPerPixel, table, pixels);
 }
 
 void SetBitmapPixels(ui::PictureBox& picture, int16_t bitsPerPixel, PixelArray& pixels) {

@@ -4,6 +4,7 @@
 #include "core/Numeric.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace lumeye::pixelcodec {
@@ -18,6 +19,42 @@ inline void putWord(uint8_t* row, int x, unsigned v) {
 
 inline void clamp(uint8_t& channel, uint8_t top) {
     if (channel > top) channel = top;
+}
+
+// 32-bit pixels to triples: blue, green and red move, the fourth byte is
+// dropped. Each pixel is moved as one 4-byte word whose last byte the next
+// pixel's store overwrites; the row's last pixel goes byte by byte, so
+// nothing past the row is written.
+void unpackWords(const uint8_t* row, PixelTriple* out, int width) {
+    auto* to = reinterpret_cast<uint8_t*>(out);
+    for (int x = 0; x + 1 < width; ++x) {
+        uint32_t word;
+        std::memcpy(&word, row + 4 * x, 4);
+        std::memcpy(to + 3 * x, &word, 4);
+    }
+    if (width > 0) out[width - 1] = PixelTriple{row[4 * width - 4], row[4 * width - 3], row[4 * width - 2]};
+}
+
+// The first three bytes of a word read from memory, whatever the byte order.
+constexpr uint32_t kFirstThreeBytes = std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
+
+// Triples to 32-bit pixels whose fourth byte is 0: each pixel is read as a
+// 4-byte word (the next pixel's blue masked off) and stored as one; the
+// row's last pixel is read byte by byte, so nothing past the array is read.
+void packWords(const PixelTriple* in, uint8_t* row, int width) {
+    const auto* from = reinterpret_cast<const uint8_t*>(in);
+    for (int x = 0; x + 1 < width; ++x) {
+        uint32_t word;
+        std::memcpy(&word, from + 3 * x, 4);
+        word &= kFirstThreeBytes;
+        std::memcpy(row + 4 * x, &word, 4);
+    }
+    if (width > 0) {
+        const PixelTriple& last = in[width - 1];
+        row[4 * width - 4] = last.Blue;
+        row[4 * width - 3] = last.Green;
+        row[4 * width - 2] = last.Red;
+    }
 }
 }  // namespace
 
@@ -67,9 +104,7 @@ void unpack(const uint8_t* bits, int32_t widthBytes, int depth, const PaletteTab
             // padding byte of an odd-length row left behind.
             std::memcpy(out, row, size_t(3) * size_t(width));
             break;
-        case 32:
-            for (int x = 0; x < width; ++x) out[x] = PixelTriple{row[4 * x], row[4 * x + 1], row[4 * x + 2]};
-            break;
+        case 32: unpackWords(row, out, width); break;
         default: throwInvalidDepth(depth);
         }
     }
@@ -118,13 +153,7 @@ std::vector<uint8_t> pack(int depth, PixelArray& pixels, int16_t rowBytes, ui::H
             }
             break;
         case 24: std::memcpy(row, in, size_t(3) * size_t(width)); break;
-        case 32:
-            for (int x = 0; x < width; ++x) {
-                row[4 * x] = in[x].Blue;
-                row[4 * x + 1] = in[x].Green;
-                row[4 * x + 2] = in[x].Red;
-            }
-            break;
+        case 32: packWords(in, row, width); break;
         default: throwInvalidDepth(depth);
         }
     }

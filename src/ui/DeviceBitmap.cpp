@@ -183,10 +183,21 @@ void DeviceBitmap::fillRect(const QRect& area, QRgb colour) {
     if (r.isEmpty()) return;
     Codec codec(layout_);
     const uint32_t v = codec.encode(colour);
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        uint8_t* row = scanLine(y);
-        for (int x = r.left(); x <= r.right(); ++x) codec.store(row, x, v);
+    const int bits = bitsPixelOf(layout_);
+    if (bits < 8) {
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            uint8_t* row = scanLine(y);
+            for (int x = r.left(); x <= r.right(); ++x) codec.store(row, x, v);
+        }
+        return;
     }
+    // Whole bytes per pixel: the area's first row is filled pixel by pixel,
+    // the others are copies of it (a cleared canvas is megabytes).
+    uint8_t* first = scanLine(r.top());
+    for (int x = r.left(); x <= r.right(); ++x) codec.store(first, x, v);
+    const size_t offset = size_t(r.left()) * size_t(bits / 8);
+    const size_t span = size_t(r.width()) * size_t(bits / 8);
+    for (int y = r.top() + 1; y <= r.bottom(); ++y) std::memcpy(scanLine(y) + offset, first + offset, span);
 }
 
 QImage DeviceBitmap::toImage(const QRect& area) const {
