@@ -179,7 +179,7 @@ pixel() {
 colour_box() {
     # A black frame keeps the box defined when the colour reaches the corners.
     local box
-    box=$(convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" \
+    box=$(convert "$1" -alpha off +transparent "$2" -alpha extract \
         -bordercolor black -border 1 -format '%@' info:)
     local size=${box%%+*} rest=${box#*+}
     echo "${size}+$((${rest%%+*} - 1))+$((${rest#*+} - 1))"
@@ -187,7 +187,8 @@ colour_box() {
 
 # colour_count FILE COLOUR: how many pixels have exactly that colour.
 colour_count() {
-    convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -format '%[fx:int(mean*w*h+0.5)]' info:
+    convert "$1" -alpha off +transparent "$2" -alpha extract -precision 16 \
+        -format '%[fx:int(mean*w*h+0.5)]' info:
 }
 
 assert_eq() {
