@@ -63,9 +63,19 @@ double msBetween(Clock::time_point from, Clock::time_point to) {
     std::exit(1);
 }
 
+// Windows come and go while they are looked at (the wait form, the menu
+// hiding): a request about a window that has just gone is no error here.
+int ignoreGoneWindows(Display*, XErrorEvent* error) {
+    if (error->error_code == BadWindow || error->error_code == BadDrawable || error->error_code == BadMatch) return 0;
+    char text[256];
+    XGetErrorText(error->display, error->error_code, text, sizeof text);
+    die(std::string("X error: ") + text);
+}
+
 class XScreen {
 public:
     XScreen() {
+        XSetErrorHandler(ignoreGoneWindows);
         display_ = XOpenDisplay(nullptr);
         if (!display_) die("cannot open the display");
         root_ = DefaultRootWindow(display_);

@@ -5,7 +5,15 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <malloc.h>
+
 int main(int argc, char* argv[]) {
+    // Every letter of a chart takes and frees pictures of a few hundred
+    // kilobytes: keep such memory for the next letter instead of handing it
+    // back to the system and faulting it in again, while screen-sized images
+    // still go back as soon as they are freed.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    mallopt(M_TRIM_THRESHOLD, 4 << 20);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lumeye"));
     // Desktops tie the windows to the installed desktop entry and its icon;

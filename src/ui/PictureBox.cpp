@@ -17,6 +17,8 @@ namespace {
 constexpr double kInchesPerMetre = 1.0 / 0.0254;
 constexpr const char* kDefaultFace = "MS Sans Serif";
 constexpr double kDefaultPoints = 8.25;
+// Pixels decoded at a time when the box is repainted (a band of rows).
+constexpr int kPaintBandPixels = 1 << 16;
 
 // A scratch image for drawing text and lines, at the display's dots per inch
 // (times the box's pixel ratio) so that point sizes come out as they do on screen.
@@ -273,9 +275,19 @@ void PictureBox::paintEvent(QPaintEvent* event) {
         const QRect pixels = QRectF(QPointF(area.topLeft()) * pixelRatio_, QSizeF(area.size()) * pixelRatio_)
                                  .toAlignedRect()
                                  .intersected(QRect(0, 0, s.width(), s.height()));
-        QImage part = s.toImage(pixels);
-        part.setDevicePixelRatio(pixelRatio_);
-        p.drawImage(QPointF(pixels.topLeft()) / pixelRatio_ + QPointF(inner.topLeft()), part);
+        // In bands of rows: a whole-screen image decoded at once would take
+        // megabytes of fresh memory for every repaint. Bands start on whole
+        // screen pixels, so at a whole-number ratio they land exactly where
+        // the undivided image would; any other ratio paints the area at once.
+        const int ratio = static_cast<int>(pixelRatio_);
+        const int rows = kPaintBandPixels / std::max(1, pixels.width());
+        const int band = ratio == pixelRatio_ ? std::max(ratio, rows / ratio * ratio) : pixels.height();
+        for (int top = pixels.top(); top <= pixels.bottom(); top += band) {
+            const QRect strip(pixels.left(), top, pixels.width(), std::min(band, pixels.bottom() + 1 - top));
+            QImage part = s.toImage(strip);
+            part.setDevicePixelRatio(pixelRatio_);
+            p.drawImage(QPointF(strip.topLeft()) / pixelRatio_ + QPointF(inner.topLeft()), part);
+        }
     }
     if (border_ == BorderStyle::FixedSingle) {
         // Filled edges rather than a pen: a one-pixel frame then covers whole

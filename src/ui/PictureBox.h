@@ -136,6 +136,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // A picture box shows nothing of its focus, so gaining or losing it
+    // repaints nothing (a canvas may cover the whole screen).
+    void focusInEvent(QFocusEvent*) override {}
+    void focusOutEvent(QFocusEvent*) override {}
 
 private:
     DeviceBitmap& surface() const;
