@@ -17,15 +17,37 @@ build: configure
 run: build
 	./$(BUILD_DIR)/lumeye
 
-test: build
+# The normal run, then the same tests (and the fuzzers, for a bounded number
+# of inputs) on the AddressSanitizer + UndefinedBehaviorSanitizer build; any
+# sanitizer report fails a test. The last line is the second run's summary.
+test: build sanitize-build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@cd $(SANITIZE_DIR) && ctest --output-on-failure -j $(JOBS)
 
 bench: build
 	@cmake --build $(BUILD_DIR) --target benchmarks -j $(JOBS)
 	@./scripts/run-benchmarks $(BUILD_DIR)
 
+# The sanitizer build: clang, so that the fuzzers are libFuzzer programs.
+# Optimised lightly and with line tables only, which keeps reports exact and
+# the build quick.
+SANITIZE_DIR ?= $(BUILD_DIR)-sanitize
+.PHONY: sanitize-build fuzz
+sanitize-build: deps
+	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DLUMEYE_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+		-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" >/dev/null
+	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
+
+# Each fuzzer for FUZZ_SECONDS, from its seeds and what earlier runs found.
+FUZZ_SECONDS ?= 120
+fuzz: sanitize-build
+	@cd $(SANITIZE_DIR) && LUMEYE_FUZZ_SECONDS=$(FUZZ_SECONDS) ctest -L fuzz --output-on-failure -j $(JOBS) \
+		--timeout $$(($(FUZZ_SECONDS) + 600))
+	@cat $(SANITIZE_DIR)/tests/fuzz/*/summary
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
 
 .PHONY: package package-test
 package: build
