@@ -101,8 +101,9 @@ void unpack(const uint8_t* bits, int32_t widthBytes, int depth, const PaletteTab
             break;
         case 24:
             // Same byte order as the triples: one block copy a row, the
-            // padding byte of an odd-length row left behind.
-            std::memcpy(out, row, size_t(3) * size_t(width));
+            // padding byte of an odd-length row left behind. Rows of an
+            // empty array have no address to copy to.
+            if (width > 0) std::memcpy(out, row, size_t(3) * size_t(width));
             break;
         case 32: unpackWords(row, out, width); break;
         default: throwInvalidDepth(depth);
@@ -152,7 +153,9 @@ std::vector<uint8_t> pack(int depth, PixelArray& pixels, int16_t rowBytes, ui::H
                 putWord(row, x, (unsigned(p.Red) * 64 + p.Green) * 32 + p.Blue);
             }
             break;
-        case 24: std::memcpy(row, in, size_t(3) * size_t(width)); break;
+        case 24:
+            if (width > 0) std::memcpy(row, in, size_t(3) * size_t(width));
+            break;
         case 32: packWords(in, row, width); break;
         default: throwInvalidDepth(depth);
         }
