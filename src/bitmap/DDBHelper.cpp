@@ -46,20 +46,25 @@ void GetBitmapPixels(ui::PictureBox& picture, PixelArray& pixels, int16_t& bitsP
     const int16_t height = checkedInt16(bm.bmHeight, kGetSource);
     pixelcodec::packedRowBytes(bitsPerPixel, width, kGetSource);
 
-    // The buffer is zero-filled where the bitmap's bits do not reach it;
-    // clearing the part they overwrite anyway would double the work.
+    pixels.redim(width, height);
+    if (bitsPerPixel != 8) {
+        // Nothing can change the image before its bits are converted, so
+        // they are converted where they lie rather than copied out first.
+        const pixelcodec::PaletteTable noTable{};
+        pixelcodec::unpack(picture.Image().bits(), bm.bmWidthBytes, bitsPerPixel, noTable, pixels);
+        return;
+    }
+    // Matching the palette processes pending events, which may draw on the
+    // picture: its bits are taken first. The buffer is zero-filled where
+    // the bitmap's bits do not reach it.
     const size_t rawSize = size_t(bm.bmWidthBytes) * size_t(height);
     const auto raw = std::make_unique_for_overwrite<uint8_t[]>(rawSize);
     const int32_t read = ui::GetBitmapBits(picture.Image(), int32_t(rawSize), raw.get());
     std::fill(raw.get() + read, raw.get() + rawSize, uint8_t(0));
 
-    pixels.redim(width, height);
-
+    MatchColorPalette(picture);
     pixelcodec::PaletteTable table{};
-    if (bitsPerPixel == 8) {
-        MatchColorPalette(picture);
-        ui::GetPaletteEntries(picture.Picture().hPal(), 0, 256, table.data());
-    }
+    ui::GetPaletteEntries(picture.Picture().hPal(), 0, 256, table.data());
     pixelcodec::unpack(raw.get(), bm.bmWidthBytes, bitsPerPixel, table, pixels);
 }
 
