@@ -35,7 +35,7 @@ SANITIZE_DIR ?= $(BUILD_DIR)-sanitize
 .PHONY: sanitize-build fuzz
 sanitize-build: deps
 	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DLUMEYE_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-		-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+		-DCMAKE_CXX_COMPILER=clang++ \
 		-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 
