@@ -7,11 +7,14 @@
 #include "core/Numeric.h"
 #include "core/Random.h"
 #include "ui/Application.h"
+#include "ui/Dialogs.h"
 #include "ui/Fonts.h"
 #include "ui/Screen.h"
 #include "ui/StdPicture.h"
 
 #include <QCloseEvent>
+
+#include <exception>
 
 namespace lumeye::acuity {
 namespace {
@@ -192,6 +195,8 @@ void snellen1::PicDest_KeyDown(int keyCode, int) {
 void snellen1::PicDest_DblClick() { newChart(); }
 
 void snellen1::newChart() {
+    // Input still queued for a window that has been closed draws nothing.
+    if (isUnloaded()) return;
     if (passes_.busy()) {
         passes_.askRedraw();
         return;
@@ -217,7 +222,15 @@ void snellen1::leaveTest() {
 // Passes only start here, outside any other pass; the window is only
 // unloaded once the pass that noticed Escape has returned.
 void snellen1::runPasses(const std::function<void()>& pass) {
-    if (passes_.run(pass, [this] { drawNewChart(); }) == PassControl::After::Close) leaveTest();
+    try {
+        if (passes_.run(pass, [this] { drawNewChart(); }) == PassControl::After::Close) leaveTest();
+    } catch (const std::exception& e) {
+        // A chart that can no longer be drawn (the display changed to one
+        // whose pixels it cannot use, say): the user is told why, and the
+        // test ends as with Escape.
+        ui::MsgBox(QStringLiteral("The chart could not be drawn.\n") + QString::fromStdString(e.what()));
+        leaveTest();
+    }
 }
 
 void snellen1::TotalLetts() {

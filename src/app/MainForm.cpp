@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QIcon>
 
+#include <exception>
 #include <fstream>
 
 namespace lumeye::app {
@@ -191,12 +192,22 @@ void MainForm::performSightTest() {
         return;
     }
     Hide();
-    ui::Forms::get<message>().Show();
-    auto& test = ui::Forms::get<acuity::snellen1>();
-    // Leaving the test unloads the window; the menu comes back then.
-    connect(&test, &ui::Form::unloaded, this, [this] { Show(); });
-    test.Show();
+    QString failure;
+    try {
+        ui::Forms::get<message>().Show();
+        auto& test = ui::Forms::get<acuity::snellen1>();
+        // Leaving the test unloads the window; the menu comes back then.
+        connect(&test, &ui::Form::unloaded, this, [this] { Show(); });
+        test.Show();
+    } catch (const std::exception& e) {
+        failure = QString::fromStdString(e.what());
+    }
     if (auto* wait = ui::Forms::find<message>()) wait->Unload();
+    if (failure.isEmpty()) return;
+    // The test window could not be prepared (a display whose pixels the
+    // chart cannot use, say): the user is told why and the menu goes on.
+    Show();
+    ui::MsgBox(QStringLiteral("The sight test could not be started.\n") + failure);
 }
 
 void MainForm::Option2_DblClick() { enterScreenDimensions(); }
