@@ -20,6 +20,10 @@ constexpr double kDefaultPoints = 8.25;
 // Pixels decoded at a time when the box is repainted (a band of rows).
 constexpr int kPaintBandPixels = 1 << 16;
 
+bool hasShape(const DeviceBitmap& image, const QSize& size, PixelLayout layout) {
+    return image.width() == size.width() && image.height() == size.height() && image.layout() == layout;
+}
+
 // A scratch image for drawing text and lines, at the display's dots per inch
 // (times the box's pixel ratio) so that point sizes come out as they do on screen.
 QImage scratch(const QImage& from, double pixelRatio) {
@@ -136,8 +140,7 @@ const DeviceBitmap& PictureBox::Image() const { return surface(); }
 DeviceBitmap& PictureBox::surface() const {
     const QSize size = innerPixels();
     const PixelLayout layout = layoutForDisplay(Screen::info());
-    if (image_.width() == size.width() && image_.height() == size.height() && image_.layout() == layout)
-        return image_;
+    if (hasShape(image_, size, layout)) return image_;
     if (image_.isNull()) {
         image_ = DeviceBitmap(size.width(), size.height(), layout);
         image_.fill(backColor_.rgb());
@@ -149,9 +152,13 @@ DeviceBitmap& PictureBox::surface() const {
 }
 
 void PictureBox::clearSurface() {
-    DeviceBitmap& s = surface();
-    s.fill(backColor_.rgb());
-    if (!picture_.isNull()) s.drawImage(QPoint(0, 0), picture_.image());
+    // All of Image is cleared: one of another size or layout is made anew
+    // rather than resized with its contents first (a canvas is megabytes).
+    const QSize size = innerPixels();
+    const PixelLayout layout = layoutForDisplay(Screen::info());
+    if (!hasShape(image_, size, layout)) image_ = DeviceBitmap(size.width(), size.height(), layout);
+    image_.fill(backColor_.rgb());
+    if (!picture_.isNull()) image_.drawImage(QPoint(0, 0), picture_.image());
     update();
 }
 
