@@ -59,7 +59,9 @@ QStringList messages() {
 // handler processed events itself, it ran a pass inside the running one. And
 // an unloaded window must never draw again.
 struct Watch {
-    QPointer<snellen1> form;
+    // Held as a QObject: while the window is being destroyed it is no
+    // longer a snellen1, and the events of its destruction pass here too.
+    QPointer<QObject> form;
     int inputDuringPasses = 0;
     int eventsInsideThatInput = 0;
     int drawingWhileUnloaded = 0;
@@ -71,7 +73,7 @@ class WatchingApplication : public QApplication {
 public:
     using QApplication::QApplication;
     bool notify(QObject* receiver, QEvent* event) override {
-        snellen1* form = watch.form;
+        auto* form = qobject_cast<snellen1*>(watch.form.data());
         if (!form) return QApplication::notify(receiver, event);
         if (form->isUnloaded() && form->drawing()) ++watch.drawingWhileUnloaded;
         const bool input = event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonDblClick;
@@ -289,9 +291,10 @@ private slots:
         int unloads = 0;
         float drawnAtUnload = 0;
         QTimer::singleShot(0, [&] {
-            watch.form = ui::Forms::find<snellen1>();
-            QVERIFY(watch.form && watch.form->drawing());
-            connect(watch.form, &ui::Form::unloaded, [&] {
+            snellen1* loading = ui::Forms::find<snellen1>();
+            watch.form = loading;
+            QVERIFY(loading && loading->drawing());
+            connect(loading, &ui::Form::unloaded, [&] {
                 ++unloads;
                 drawnAtUnload = RandomNext();
             });
