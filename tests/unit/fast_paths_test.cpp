@@ -202,3 +202,21 @@ TEST(FastPathPixels, ThirtyTwoBitRowsMoveAsByteByByte) {
         EXPECT_EQ(pixelcodec::pack(32, quick, rowBytes, nullptr), packByTheRule(plain, rowBytes)) << width;
     }
 }
+
+// Pixel arrays keep their triples as bytes: re-dimensioning still discards
+// every old pixel, and element (x, y) still lies 3·(x + y·width) bytes in.
+TEST(FastPathPixels, ReDimensioningClearsEveryPixel) {
+    PixelArray a = noise(5, 3, 9);
+    for (auto [w, h] : {std::pair{5, 3}, {4, 6}, {7, 2}, {0, 4}}) {
+        a.redim(w, h);
+        ASSERT_EQ(a.width(), w);
+        ASSERT_EQ(a.height(), h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                EXPECT_EQ(a(x, y), PixelTriple{}) << w << "x" << h << " at " << x << "," << y;
+                EXPECT_EQ(reinterpret_cast<const uint8_t*>(&a(x, y)) - reinterpret_cast<const uint8_t*>(a.row(0)),
+                          3 * (x + y * w));
+            }
+        if (w > 0 && h > 0) a(w - 1, h - 1) = PixelTriple{1, 2, 3};
+    }
+}
