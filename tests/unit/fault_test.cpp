@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 
 #include <sched.h>
 #include <sys/mount.h>
@@ -74,9 +75,16 @@ struct InjectedFault {
     const char* pathPart; // the temporary file, or the file it replaces
 };
 
+const char* callName(FileCall call) {
+    static const char* const names[] = {"Write", "Fsync", "Close", "Rename"};
+    return names[int(call)];
+}
 std::string faultName(const ::testing::TestParamInfo<InjectedFault>& info) {
-    static const char* const calls[] = {"Write", "Fsync", "Close", "Rename"};
-    return std::string(calls[int(info.param.call)]) + "Fails" + std::to_string(info.index);
+    return std::string(callName(info.param.call)) + "Fails" + std::to_string(info.index);
+}
+// Shown with the test's name: the same in every build.
+void PrintTo(const InjectedFault& fault, std::ostream* out) {
+    *out << callName(fault.call) << ": " << std::strerror(fault.error);
 }
 
 class ScreenFileCallFaults : public ScreenFileFaults, public ::testing::WithParamInterface<InjectedFault> {};
