@@ -91,10 +91,11 @@ public:
 };
 
 // Posts random input at the canvas each time the loading or drawing window
-// processes events, until `total` events are out.
+// processes events, until `total` events are out; Escape among them once
+// `calm` events are out (never, when calm is total).
 class Storm : public QObject {
 public:
-    Storm(quint32 seed, int total, bool withEscape) : random_(seed), left_(total), withEscape_(withEscape) {
+    Storm(quint32 seed, int total, int calm) : random_(seed), left_(total), escapeFrom_(total - calm) {
         timer_.setInterval(0);
         connect(&timer_, &QTimer::timeout, this, [this] { blow(); });
         timer_.start();
@@ -109,7 +110,7 @@ private:
         for (int n = random_.bounded(1, 6); n > 0 && left_ > 0; --n, --left_) post(form->PicDest);
     }
     void post(QWidget* canvas) {
-        const int kind = random_.bounded(withEscape_ ? 100 : 97);
+        const int kind = random_.bounded(left_ <= escapeFrom_ ? 100 : 97);
         if (kind < 30) return key(canvas, Qt::Key_Return, kind % 2 ? Qt::ShiftModifier : Qt::NoModifier);
         if (kind < 60) return key(canvas, Qt::Key_Space, kind % 3 ? Qt::NoModifier : Qt::ControlModifier);
         if (kind < 90) {
@@ -132,7 +133,7 @@ private:
     QTimer timer_;
     int left_;
     int escapes_ = 0;
-    bool withEscape_;
+    int escapeFrom_; // events still to post when Escape may come
 };
 
 // Lets everything posted so far be handled, the window's deletion included.
@@ -257,7 +258,7 @@ private slots:
         const float start = -float(seed) - 0.5f;
         RandomRestart(start);
         {
-            Storm storm(seed, 400, false);
+            Storm storm(seed, 400, 400);
             while (!storm.over()) QTest::keyClick(form.PicDest, Qt::Key_Return);
         }
         settle();
@@ -268,6 +269,7 @@ private slots:
 
         const int charts = wholeChartsBefore(start, RandomNext());
         QVERIFY2(charts > 0, "the storm left a chart drawn in part");
+        qInfo("%d inputs arrived while %d charts were drawn", watch.inputDuringPasses, charts);
         afterPasses(start, charts - 1);
         QTest::keyClick(form.PicDest, Qt::Key_Space);
         QVERIFY(form.PicDest->Image().toImage() == afterStorm);
@@ -287,7 +289,7 @@ private slots:
         auto& menu = ui::Forms::get<app::MainForm>();
         knownScreen(320, 240);
         menu.Show();
-        Storm storm(seed, 300, true);
+        Storm storm(seed, 400, 250);
         int unloads = 0;
         float drawnAtUnload = 0;
         QTimer::singleShot(0, [&] {
@@ -308,6 +310,7 @@ private slots:
         }
         settle();
         QVERIFY2(storm.escapes() > 0, "the storm never sent Escape");
+        QVERIFY2(watch.inputDuringPasses >= 200, qPrintable(QString::number(watch.inputDuringPasses)));
         QCOMPARE(unloads, 1);
         QVERIFY(watch.form.isNull());
         QVERIFY(!ui::Forms::isLoaded<snellen1>());
@@ -315,6 +318,8 @@ private slots:
         QVERIFY(!ui::Forms::isLoaded<app::message>());
         QCOMPARE(watch.eventsInsideThatInput, 0);
         QCOMPARE(watch.drawingWhileUnloaded, 0);
+        qInfo("%d inputs arrived during the load and the charts, %d of them Escape", watch.inputDuringPasses,
+              storm.escapes());
         // Nothing was drawn from the generator after the window closed.
         const float next = RandomNext();
         RandomRestart(-float(seed));
