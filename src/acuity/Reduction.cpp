@@ -108,5 +108,4 @@ void AveragePixels(const PixelArray& source, PixelArray& target, const ReducePar
     }
 }
 
-
 }  // namespace lumeye::acuity
