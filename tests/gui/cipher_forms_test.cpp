@@ -3,6 +3,7 @@
 #include "app/State.h"
 #include "cipher/About.h"
 #include "cipher/CipherEngine.h"
+#include "../unit/CipherRoundTrip.h"
 #include "cipher/CipherTexts.h"
 #include "cipher/StoredTexts.h"
 #include "cipher/SysInfo.h"
@@ -27,35 +28,12 @@ using cipher::CipherEngine;
 using cipher::cipherTexts;
 using cipher::SysInfo;
 
+using namespace lumeye::cipher::testing;
+
 namespace {
 
 const QString kKey = QString::fromLatin1(cipher::kSysInfoKey);
 
-QString encipher(const QString& key, const QString& plain) {
-    CipherEngine e;
-    e.KeyString(key);
-    e.Text(plain);
-    e.DoXor();
-    e.Stretch();
-    return e.Text();
-}
-
-QString decipher(const QString& key, const QString& stored) {
-    CipherEngine e;
-    e.KeyString(key);
-    e.Text(stored);
-    e.Shrink();
-    e.DoXor();
-    return e.Text();
-}
-
-// The generator's next value once the key's keystream has been advanced by n draws.
-float valueAfterKeyAndDraws(const QString& key, int n) {
-    CipherEngine e;
-    e.KeyString(key);
-    for (int i = 0; i < n; ++i) RandomNext();
-    return RandomNext();
-}
 
 // The release year as the build keeps it, read from the top-level build file.
 QString releaseYearOfTheBuild() {

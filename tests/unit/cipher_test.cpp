@@ -1,5 +1,6 @@
 #include "cipher/About.h"
 #include "cipher/CipherEngine.h"
+#include "CipherRoundTrip.h"
 #include "cipher/StoredTexts.h"
 #include "core/Error.h"
 #include "core/Random.h"
@@ -19,6 +20,8 @@ QT_END_NAMESPACE
 using lumeye::Error;
 using lumeye::RandomNext;
 using lumeye::cipher::CipherEngine;
+
+using namespace lumeye::cipher::testing;
 
 namespace {
 
@@ -61,31 +64,6 @@ QString shrink(const QString& text) {
     return e.Text();
 }
 
-QString encipher(const QString& key, const QString& plain) {
-    CipherEngine e;
-    e.KeyString(key);
-    e.Text(plain);
-    e.DoXor();
-    e.Stretch();
-    return e.Text();
-}
-
-QString decipher(const QString& key, const QString& stored) {
-    CipherEngine e;
-    e.KeyString(key);
-    e.Text(stored);
-    e.Shrink();
-    e.DoXor();
-    return e.Text();
-}
-
-// The value the generator gives after the key's keystream has been advanced by n draws.
-float valueAfterKeyAndDraws(const QString& key, int n) {
-    CipherEngine e;
-    e.KeyString(key);
-    for (int i = 0; i < n; ++i) RandomNext();
-    return RandomNext();
-}
 
 const QString kKey = QStringLiteral("Qm7!rVe2#Lu9$kYw4%");
 
