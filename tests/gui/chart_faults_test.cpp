@@ -1,6 +1,8 @@
 // The test window under faults: displays it cannot draw on, storms of input
 // while charts are drawn, and screens from the smallest to the largest with
 // screen sizes from 190 mm to 20 metres.
+#include "GuiTest.h"
+
 #include "acuity/ChartLayout.h"
 #include "acuity/Directions.h"
 #include "acuity/Snellen1.h"
@@ -23,30 +25,11 @@
 #include <cmath>
 
 using namespace lumeye;
+using namespace lumeye::testing;
 using acuity::snellen1;
 using ui::DialogSeam;
 
 namespace {
-
-ui::ScreenInfo screenOf(int width, int height, int depth = 24, double dpi = 96) {
-    ui::ScreenInfo s;
-    s.geometry = QRect(0, 0, width, height);
-    s.availableGeometry = s.geometry;
-    s.depth = depth;
-    s.logicalDpiX = s.logicalDpiY = dpi;
-    return s;
-}
-
-// Screen dimensions read at start-up and the size table built from them.
-void knownScreen(int16_t widthMM, int16_t heightMM) {
-    app::resetState();
-    app::ScreenSettings& s = app::screenSettings();
-    s.ScreenWidthMM = widthMM;
-    s.ScreenHeightMM = heightMM;
-    s.ScreenSizeKnown = app::kTrue;
-    app::BuildSizeTable(app::sizeTable(), widthMM, heightMM, true, ui::Screen::FullScreenClientWidth(),
-                        ui::Screen::FullScreenClientHeight());
-}
 
 QStringList messages() {
     QStringList out;
@@ -168,22 +151,17 @@ int wholeChartsBefore(float seed, float next, int rows = 8) {
 
 }  // namespace
 
-class ChartFaultsTest : public QObject {
+class ChartFaultsTest : public testing::GuiTest {
     Q_OBJECT
 
-private slots:
-    void initTestCase() { DialogSeam::enable(); }
-    void init() {
-        ui::Screen::setOverride(screenOf(1024, 768));
+    void initTest() override {
+        useScreen({});
         knownScreen(320, 240);
-        DialogSeam::clear();
         watch = Watch{};
     }
-    void cleanup() {
-        watch = Watch{};
-        ui::Forms::unloadAll();
-        ui::Screen::setOverride(std::nullopt);
-    }
+    void cleanupTest() override { watch = Watch{}; }
+
+private slots:
 
     // A display the chart cannot be drawn on: the menu says why, takes the
     // wait form away and goes on, and the test starts once the display is fit.
@@ -205,14 +183,14 @@ private slots:
         auto& menu = ui::Forms::get<app::MainForm>();
         knownScreen(320, 240);
         menu.Show();
-        ui::Screen::setOverride(screenOf(width, 768, depth, dpi));
+        useScreen({.width = width, .depth = depth, .dpi = dpi});
         QTest::mouseDClick(menu.Option4, Qt::LeftButton);
         QCOMPARE(messages(), QStringList{"Lumeye HE: The sight test could not be started.\n" + reason});
         QVERIFY(menu.isVisible());
         QVERIFY(!ui::Forms::isLoaded<app::message>());
         QVERIFY(!ui::Forms::isLoaded<snellen1>());
 
-        ui::Screen::setOverride(screenOf(1024, 768));
+        useScreen({});
         DialogSeam::clear();
         QTest::keyClick(menu.Option4, Qt::Key_Return);
         QVERIFY(messages().isEmpty());
@@ -231,7 +209,7 @@ private slots:
         snellen1* form = ui::Forms::find<snellen1>();
         QVERIFY(form && form->isVisible());
         QPointer<snellen1> window(form);
-        ui::Screen::setOverride(screenOf(1024, 768, 4));
+        useScreen({.depth = 4});
         QTest::keyClick(form->PicDest, Qt::Key_Space);
         QCOMPARE(messages(), QStringList{"Lumeye HE: The chart could not be drawn.\n"
                                          "Invalid number of bits per pixel: 4"});
@@ -352,7 +330,7 @@ private slots:
         QFETCH(QSize, pixels);
         QFETCH(double, dpi);
         QFETCH(QSize, millimetres);
-        ui::Screen::setOverride(screenOf(pixels.width(), pixels.height(), 24, dpi));
+        useScreen({.width = pixels.width(), .height = pixels.height(), .dpi = dpi});
         knownScreen(int16_t(millimetres.width()), int16_t(millimetres.height()));
         snellen1& form = ui::Forms::get<snellen1>();
         form.Show();

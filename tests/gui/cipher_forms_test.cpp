@@ -1,3 +1,5 @@
+#include "GuiTest.h"
+
 #include "app/MainForm.h"
 #include "app/ScreenFile.h"
 #include "app/State.h"
@@ -23,6 +25,7 @@
 #include <functional>
 
 using namespace lumeye;
+using namespace lumeye::testing;
 using cipher::About;
 using cipher::CipherEngine;
 using cipher::cipherTexts;
@@ -44,14 +47,6 @@ QString releaseYearOfTheBuild() {
     return match.captured(1);
 }
 
-ui::ScreenInfo screenOf(int width, int height, double dpi) {
-    ui::ScreenInfo s;
-    s.geometry = QRect(0, 0, width, height);
-    s.availableGeometry = s.geometry;
-    s.logicalDpiX = s.logicalDpiY = dpi;
-    return s;
-}
-
 // Runs check once the modal box is up, then presses its OK button.
 void whileShownModally(const std::function<void(About&)>& check) {
     QTimer::singleShot(0, [check] {
@@ -65,11 +60,10 @@ void whileShownModally(const std::function<void(About&)>& check) {
 
 }  // namespace
 
-class CipherFormsTest : public QObject {
+class CipherFormsTest : public testing::GuiTest {
     Q_OBJECT
 
 private:
-    QString startDir_;
     QTemporaryDir dir_;
 
     void setAboutTexts(const QString& t1, const QString& t2, const QString& t3, const QString& t4) {
@@ -79,21 +73,9 @@ private:
         cipherTexts().AboutText4 = t4;
     }
 
+    void initTest() override { cipher::resetCipherTexts(); }
+
 private slots:
-    void initTestCase() { startDir_ = QDir::currentPath(); }
-
-    void init() {
-        RandomResetToStart();
-        cipher::resetCipherTexts();
-        app::resetState();
-        ui::Screen::setOverride(std::nullopt);
-    }
-
-    void cleanup() {
-        ui::Forms::unloadAll();
-        ui::Screen::setOverride(std::nullopt);
-        QDir::setCurrent(startDir_);
-    }
 
     void workFormDeciphersTheSharedInput() {
         const QString plain = QStringLiteral("<b>Tom & Jerry</b> \\ caf\u00e9");
@@ -199,7 +181,7 @@ private slots:
         QFETCH(int, width);
         QFETCH(int, height);
         QFETCH(double, dpi);
-        ui::Screen::setOverride(screenOf(width, height, dpi));
+        useScreen({.width = width, .height = height, .dpi = dpi});
         About& box = ui::Forms::get<About>();
         const QRect frame = box.frameGeometry();
         QVERIFY2(qAbs(2 * frame.x() + frame.width() - width) <= 1, qPrintable(QString::number(frame.x())));

@@ -1,6 +1,8 @@
 // Repainting on real widgets: a picture box shows its image in bands of
 // rows exactly as it would show it whole, and the test window's chart is not
 // painted again when the window is activated or deactivated.
+#include "GuiTest.h"
+
 #include "acuity/Snellen1.h"
 #include "app/SizeTable.h"
 #include "app/State.h"
@@ -20,13 +22,6 @@ using namespace lumeye;
 using ui::PictureBox;
 
 namespace {
-
-void useDisplay(int width, int height) {
-    ui::ScreenInfo s;
-    s.geometry = QRect(0, 0, width, height);
-    s.availableGeometry = s.geometry;
-    ui::Screen::setOverride(s);
-}
 
 // A borderless box whose image holds a different colour in every pixel.
 std::unique_ptr<PictureBox> noisyBox(int width, int height, double ratio) {
@@ -62,17 +57,12 @@ protected:
 
 }  // namespace
 
-class FastPaintTest : public QObject {
+class FastPaintTest : public testing::GuiTest {
     Q_OBJECT
 private slots:
     // The program's own style, whose palette differs between active and
     // inactive windows.
     void initTestCase() { ui::Application::initialise(*qApp); }
-
-    void cleanup() {
-        ui::Forms::unloadAll();
-        ui::Screen::setOverride(std::nullopt);
-    }
 
     // Large enough for several bands; ratio 2 as on a high-density screen.
     void bandsShowWhatTheWholeImageShows_data() {
@@ -105,7 +95,7 @@ private slots:
     // The chart does not change with the window's activation or the canvas's
     // focus, so neither repaints the whole screen when it changes.
     void activationDoesNotRepaintTheChart() {
-        useDisplay(1024, 768);
+        testing::useScreen({});
         app::resetState();
         app::ScreenSettings& s = app::screenSettings();
         s.ScreenWidthMM = 320;

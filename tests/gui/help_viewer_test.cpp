@@ -1,5 +1,7 @@
 // The help window on the built help file: default topic, links, back and
 // forward, pictures, one window at a time, F1, and files it cannot open.
+#include "GuiTest.h"
+
 #include "help/ChmFile.h"
 #include "help/HelpBrowser.h"
 #include "help/HelpDesk.h"
@@ -61,15 +63,13 @@ void closeViewers() {
 }
 }  // namespace
 
-class HelpViewerTest : public QObject {
+class HelpViewerTest : public testing::GuiTest {
     Q_OBJECT
+
+    void cleanupTest() override { closeViewers(); }
+
 private slots:
-    void initTestCase() {
-        QVERIFY2(QFile::exists(kHelpFile), qPrintable(kHelpFile));
-        DialogSeam::enable();
-    }
-    void init() { DialogSeam::clear(); }
-    void cleanup() { closeViewers(); }
+    void initTestCase() { QVERIFY2(QFile::exists(kHelpFile), qPrintable(kHelpFile)); }
 
     void opensAtTheContentsPage() {
         HelpDesk desk;

@@ -1,6 +1,8 @@
 // High-density screens: a picture box that draws at the device's own
 // resolution, and the chart drawn on a screen with two device pixels per
 // screen pixel, compared with the same chart on a normal screen.
+#include "GuiTest.h"
+
 #include "acuity/Snellen1.h"
 #include "app/SizeTable.h"
 #include "app/State.h"
@@ -12,26 +14,10 @@
 #include <QtTest>
 
 using namespace lumeye;
+using namespace lumeye::testing;
 using acuity::snellen1;
 
 namespace {
-
-ui::ScreenInfo screenOf(int width, int height, double ratio) {
-    ui::ScreenInfo s;
-    s.geometry = QRect(0, 0, width, height);
-    s.availableGeometry = s.geometry;
-    s.devicePixelRatio = ratio;
-    return s;
-}
-
-void knownScreen(int16_t widthMM, int16_t heightMM, int fullX, int fullY) {
-    app::resetState();
-    app::ScreenSettings& s = app::screenSettings();
-    s.ScreenWidthMM = widthMM;
-    s.ScreenHeightMM = heightMM;
-    s.ScreenSizeKnown = app::kTrue;
-    app::BuildSizeTable(app::sizeTable(), widthMM, heightMM, true, fullX, fullY);
-}
 
 // Top and bottom row of the dark pixels in a column band of an image.
 std::pair<int, int> darkRows(const QImage& image, int fromX, int toX, int fromY, int toY) {
@@ -58,16 +44,12 @@ QImage firstChart() {
 
 }  // namespace
 
-class HighDensityTest : public QObject {
+class HighDensityTest : public testing::GuiTest {
     Q_OBJECT
 
+    void initTest() override { useScreen({}); }
+
 private slots:
-    void initTestCase() { ui::DialogSeam::enable(); }
-    void init() { ui::Screen::setOverride(screenOf(1024, 768, 1.0)); }
-    void cleanup() {
-        ui::Forms::unloadAll();
-        ui::Screen::setOverride(std::nullopt);
-    }
 
     void boxCountsDevicePixels() {
         ui::PictureBox box;
@@ -164,11 +146,11 @@ private slots:
     void chartIsTheNormalScreensChartInDevicePixels() {
         // A 320 x 240 mm screen of 2048 x 1536 pixels, once as it is and once
         // as 1024 x 768 screen pixels of two device pixels each.
-        ui::Screen::setOverride(screenOf(2048, 1536, 1.0));
+        useScreen({.width = 2048, .height = 1536});
         knownScreen(320, 240, 2048, 1536);
         const QImage normal = firstChart();
 
-        ui::Screen::setOverride(screenOf(1024, 768, 2.0));
+        useScreen({.devicePixelRatio = 2.0});
         knownScreen(320, 240, 1024, 768);
         RandomRestart(-5.0f);
         auto& form = ui::Forms::get<snellen1>();

@@ -1,3 +1,5 @@
+#include "GuiTest.h"
+
 #include "app/MainForm.h"
 #include "app/ScreenFile.h"
 #include "app/State.h"
@@ -38,12 +40,11 @@ QStringList shownSequence() {
 }
 }  // namespace
 
-class MainFormTest : public QObject {
+class MainFormTest : public testing::GuiTest {
     Q_OBJECT
 
 private:
     QTemporaryDir dir_;
-    QString startDir_;
 
     MainForm& start() { return ui::Forms::get<MainForm>(); }
     QString file() const { return dir_.filePath(QStringLiteral("screen.dat")); }
@@ -51,23 +52,14 @@ private:
         for (const char* a : answers) DialogSeam::queueAnswer(QString::fromUtf8(a));
     }
 
-private slots:
-    void initTestCase() {
-        startDir_ = QDir::currentPath();
-        DialogSeam::enable();
-    }
-    void init() {
+    void initTest() override {
         QVERIFY(dir_.isValid());
         QDir::setCurrent(dir_.path());
         QFile::remove(file());
-        resetState();
-        DialogSeam::clear();
     }
-    void cleanup() {
-        ui::Forms::unloadAll();
-        QDir::setCurrent(startDir_);
-        QCOMPARE(DialogSeam::unansweredInputs(), 0);
-    }
+    void cleanupTest() override { QCOMPARE(DialogSeam::unansweredInputs(), 0); }
+
+private slots:
 
     void startsWithoutFileSilently() {
         MainForm& menu = start();

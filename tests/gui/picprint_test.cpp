@@ -1,5 +1,7 @@
 #include "../unit/PrintTestPages.h"
 
+#include "GuiTest.h"
+
 #include "app/MainForm.h"
 #include "core/Error.h"
 #include "print/Dib.h"
@@ -16,6 +18,7 @@
 #include <memory>
 
 using namespace lumeye;
+using namespace lumeye::testing;
 using print::Picprint;
 using print::testing::RecordingPage;
 using ui::DialogSeam;
@@ -24,13 +27,6 @@ using ui::ShownDialog;
 namespace {
 const QString kDone = QStringLiteral("Done Printing E-Card");
 const QString kNotPrinted = QStringLiteral("The E-Card could not be printed.");
-
-ui::ScreenInfo screenOf(int width, int height) {
-    ui::ScreenInfo s;
-    s.geometry = QRect(0, 0, width, height);
-    s.availableGeometry = QRect(0, 0, width, height - 40);
-    return s;
-}
 
 // What the print window did with the printers it was given.
 struct PrintLog {
@@ -87,7 +83,7 @@ QStringList messages() {
 }
 }  // namespace
 
-class PicprintTest : public QObject {
+class PicprintTest : public testing::GuiTest {
     Q_OBJECT
 
 private:
@@ -100,22 +96,14 @@ private:
         return form;
     }
 
-private slots:
-    void initTestCase() {
-        DialogSeam::enable();
+    void initTest() override {
         QVERIFY(dir_.isValid());
         QDir::setCurrent(dir_.path()); // the menu looks for screen.dat here
-    }
-    void init() {
-        ui::Screen::setOverride(screenOf(1024, 768));
+        useScreen({.panel = 40});
         log_ = std::make_shared<PrintLog>();
-        DialogSeam::clear();
     }
-    void cleanup() {
-        ui::Forms::unloadAll();
-        ui::Screen::setMousePointer(ui::Screen::PointerDefault);
-        ui::Screen::setOverride(std::nullopt);
-    }
+
+private slots:
 
     void windowFollowsItsDesign() {
         Picprint& form = open();
@@ -167,7 +155,7 @@ private slots:
         first.Show();
         QTest::mouseClick(first.Command1, Qt::LeftButton);
         QVERIFY(!ui::Forms::isLoaded<Picprint>());
-        ui::Screen::setOverride(screenOf(1600, 1200));
+        useScreen({.width = 1600, .height = 1200, .panel = 40});
         Picprint& second = open();
         QCOMPARE(second.pos(), QPoint(522, 380));
     }

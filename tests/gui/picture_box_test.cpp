@@ -1,5 +1,7 @@
 // The picture box and the pixel helpers on real widgets, at every display
 // depth the screen can be forced to.
+#include "GuiTest.h"
+
 #include "bitmap/DDBHelper.h"
 #include "core/Error.h"
 #include "ui/Control.h"
@@ -21,12 +23,7 @@ using ui::PixelLayout;
 namespace {
 
 void setDisplay(int depth, int bitsPerPixel = 0) {
-    ui::ScreenInfo s;
-    s.geometry = QRect(0, 0, 1024, 768);
-    s.availableGeometry = s.geometry;
-    s.depth = depth;
-    s.bitsPerPixel = bitsPerPixel;
-    ui::Screen::setOverride(s);
+    testing::useScreen({.depth = depth, .bitsPerPixel = bitsPerPixel});
 }
 
 // A borderless box measured in pixels with a white inner area of w x h.
@@ -90,18 +87,12 @@ QImage oneBitPicture() {
 
 }  // namespace
 
-class PictureBoxTest : public QObject {
+class PictureBoxTest : public testing::GuiTest {
     Q_OBJECT
 
+    void initTest() override { setDisplay(24); }
+
 private slots:
-    void init() {
-        ui::SystemPalette::reset();
-        setDisplay(24);
-    }
-    void cleanup() {
-        ui::Screen::setOverride(std::nullopt);
-        ui::SystemPalette::reset();
-    }
 
     // ---- GetBitmapPixels / SetBitmapPixels at each depth
 

@@ -1,4 +1,6 @@
 // ResizeControls over real widgets, and the wait form that uses it.
+#include "GuiTest.h"
+
 #include "app/Module1.h"
 #include "app/State.h"
 #include "app/WaitForm.h"
@@ -12,15 +14,9 @@
 #include <QtTest>
 
 using namespace lumeye;
+using namespace lumeye::testing;
 
 namespace {
-
-ui::ScreenInfo screenOf(int width, int height) {
-    ui::ScreenInfo s;
-    s.geometry = QRect(0, 0, width, height);
-    s.availableGeometry = s.geometry;
-    return s;  // 96 dots per inch: 15 layout units per pixel
-}
 
 // A form with one control of every kind the rescaling meets.
 class SampleForm : public ui::Form {
@@ -48,20 +44,13 @@ public:
 
 }  // namespace
 
-class RescalingTest : public QObject {
+// Screens at 96 dots per inch: 15 layout units per pixel.
+class RescalingTest : public testing::GuiTest {
     Q_OBJECT
 private slots:
-    void init() {
-        app::resetState();
-        ui::Screen::setOverride(std::nullopt);
-    }
-    void cleanup() {
-        ui::Forms::unloadAll();
-        ui::Screen::setOverride(std::nullopt);
-    }
 
     void doubleWidthScreenDoublesLeftAndWidthOnly() {
-        ui::Screen::setOverride(screenOf(1600, 600));
+        useScreen({.width = 1600, .height = 600});
         const app::ScaleFactors f = app::MeasureScreen("test");
         QCOMPARE(f.x, 2.0f);
         QCOMPARE(f.y, 1.0f);
@@ -97,7 +86,7 @@ private slots:
     }
 
     void designScreenChangesNothing() {
-        ui::Screen::setOverride(screenOf(800, 600));
+        useScreen({.width = 800, .height = 600});
         const app::ScaleFactors f = app::MeasureScreen("test");
         SampleForm form;
         const QRect label = form.label->geometry();
@@ -111,7 +100,7 @@ private slots:
     }
 
     void waitFormCoversA1024By768Screen() {
-        ui::Screen::setOverride(screenOf(1024, 768));
+        useScreen({});
         auto& wait = ui::Forms::get<app::message>();
         QCOMPARE(wait.windowTitle(), QStringLiteral("Form1"));
         QCOMPARE(wait.Label1->text(), QStringLiteral("Please Wait ..."));

@@ -1,6 +1,7 @@
 // Faults met through the menu's windows: screen.dat that cannot be saved, a
 // damaged help file, a printer that fails in the middle of a job. Each is
 // told in a message box, loses nothing, and the program goes on.
+#include "GuiTest.h"
 #include "../unit/FileFaults.h"
 #include "../unit/PrintTestPages.h"
 
@@ -28,18 +29,12 @@
 #include <new>
 
 using namespace lumeye;
+using namespace lumeye::testing;
 using faults::FileCall;
 using ui::DialogSeam;
 
 namespace {
 const QString kHelpFile = QStringLiteral(LUMEYE_HELP_FILE);
-
-ui::ScreenInfo screenOf(int width, int height) {
-    ui::ScreenInfo s;
-    s.geometry = QRect(0, 0, width, height);
-    s.availableGeometry = QRect(0, 0, width, height - 40);
-    return s;
-}
 
 QStringList shown() {
     QStringList out;
@@ -103,35 +98,26 @@ private:
 Q_DECLARE_METATYPE(FileCall)
 Q_DECLARE_METATYPE(PrintFailure)
 
-class ShellFaultsTest : public QObject {
+class ShellFaultsTest : public testing::GuiTest {
     Q_OBJECT
 
     QTemporaryDir dir_;
-    QString startDir_;
 
     QString file() const { return dir_.filePath(QStringLiteral("screen.dat")); }
 
-private slots:
-    void initTestCase() {
-        DialogSeam::enable();
-        startDir_ = QDir::currentPath();
-    }
-    void init() {
+    void initTest() override {
         QVERIFY(dir_.isValid());
         QDir::setCurrent(dir_.path()); // the menu reads and writes screen.dat here
-        ui::Screen::setOverride(screenOf(1024, 768));
-        app::resetState();
-        DialogSeam::clear();
+        useScreen({.panel = 40});
     }
-    void cleanup() {
+    void cleanupTest() override {
         faults::clearFaults();
         closeViewers();
         ui::Forms::unloadAll();
-        ui::Screen::setMousePointer(ui::Screen::PointerDefault);
-        ui::Screen::setOverride(std::nullopt);
         QFile::remove(file());
-        QDir::setCurrent(startDir_);
     }
+
+private slots:
 
     // The disk refuses the new dimensions: the message says which file and
     // why, the old file stays byte for byte, the new values serve this run

@@ -1,5 +1,7 @@
 // The test window on real widgets: its load sequence, the chart it paints,
 // its keys, and input that arrives while a chart is being drawn.
+#include "GuiTest.h"
+
 #include "acuity/ChartLayout.h"
 #include "acuity/Directions.h"
 #include "acuity/Reduction.h"
@@ -20,28 +22,10 @@
 #include <QtTest>
 
 using namespace lumeye;
+using namespace lumeye::testing;
 using acuity::snellen1;
 
 namespace {
-
-ui::ScreenInfo screenOf(int width, int height, int depth = 24) {
-    ui::ScreenInfo s;
-    s.geometry = QRect(0, 0, width, height);
-    s.availableGeometry = s.geometry;
-    s.depth = depth;
-    return s;
-}
-
-// Screen settings of a 320 x 240 mm screen, read at start-up, with a
-// full-screen client area of 1024 x 768.
-void knownScreen(int16_t widthMM, int16_t heightMM, int fullX, int fullY) {
-    app::resetState();
-    app::ScreenSettings& s = app::screenSettings();
-    s.ScreenWidthMM = widthMM;
-    s.ScreenHeightMM = heightMM;
-    s.ScreenSizeKnown = app::kTrue;
-    app::BuildSizeTable(app::sizeTable(), widthMM, heightMM, true, fullX, fullY);
-}
 
 // Where the layout puts the letters, sizes rounded to whole pixels as the
 // scratch picture rounds them.
@@ -133,7 +117,7 @@ void postDoubleClick(QWidget* target) {
 
 }  // namespace
 
-class Snellen1Test : public QObject {
+class Snellen1Test : public testing::GuiTest {
     Q_OBJECT
 
     snellen1& open() {
@@ -142,16 +126,13 @@ class Snellen1Test : public QObject {
         return form;
     }
 
-private slots:
-    void initTestCase() { ui::DialogSeam::enable(); }
-    void init() {
-        ui::Screen::setOverride(screenOf(1024, 768));
+    // A 320 x 240 mm screen of 1024 x 768 pixels, its dimensions known.
+    void initTest() override {
+        useScreen({});
         knownScreen(320, 240, 1024, 768);
     }
-    void cleanup() {
-        ui::Forms::unloadAll();
-        ui::Screen::setOverride(std::nullopt);
-    }
+
+private slots:
 
     void loadRecomputesPixelsPerMillimetreFromTheScreen() {
         // Whatever the size table left there, the load uses the whole screen.
@@ -343,7 +324,7 @@ private slots:
     void largeScreensEnlargeRowOne() {
         // 3840 x 2160 pixels, 520 x 293 mm: 7.38 pixels per millimetre, and a
         // 322-pixel letter in row 1.
-        ui::Screen::setOverride(screenOf(3840, 2160));
+        useScreen({.width = 3840, .height = 2160});
         knownScreen(520, 293, 3840, 2160);
         snellen1& form = open();
         const LayoutOnly layout = layoutOf(form);
@@ -354,7 +335,7 @@ private slots:
     }
 
     void sixteenBitDisplaysDrawTheSameChart() {
-        ui::Screen::setOverride(screenOf(1024, 768, 16));
+        useScreen({.depth = 16});
         snellen1& form = open();
         QCOMPARE(form.PicDest->Image().layout(), ui::PixelLayout::Rgb565);
         const LayoutOnly layout = layoutOf(form);

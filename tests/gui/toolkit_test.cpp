@@ -1,3 +1,5 @@
+#include "GuiTest.h"
+
 #include "core/Error.h"
 #include "ui/Application.h"
 #include "ui/Control.h"
@@ -41,23 +43,16 @@ protected:
     void Form_Load() override { throw Error(5, "refused", "FailingForm.Form_Load"); }
 };
 
-ScreenInfo screenAt(double dpi) {
-    ScreenInfo s;
-    s.geometry = QRect(0, 0, 1024, 768);
-    s.availableGeometry = QRect(0, 0, 1024, 740);
-    s.logicalDpiX = s.logicalDpiY = dpi;
-    return s;
-}
+// A 1024 x 768 screen with a panel, at dpi dots per inch.
+void useScreenAt(double dpi) { lumeye::testing::useScreen({.dpi = dpi, .panel = 28}); }
 }  // namespace
 
-class ToolkitTest : public QObject {
+class ToolkitTest : public lumeye::testing::GuiTest {
     Q_OBJECT
+
+    void initTest() override { loads = 0; }
+
 private slots:
-    void init() { loads = 0; }
-    void cleanup() {
-        Forms::unloadAll();
-        Screen::setOverride(std::nullopt);
-    }
 
     void oneInstanceLoadedOnFirstUse() {
         QVERIFY(!Forms::isLoaded<SampleForm>());
@@ -115,7 +110,7 @@ private slots:
     }
 
     void geometryInTheContainersUnit() {
-        Screen::setOverride(screenAt(96));
+        useScreenAt(96);
         SampleForm& form = Forms::get<SampleForm>();
         Control name(form.name);
         QCOMPARE(name.Left(), 150.0);
@@ -131,17 +126,17 @@ private slots:
     }
 
     void layoutUnitsFollowTheScreensDotsPerInch() {
-        Screen::setOverride(screenAt(120));
+        useScreenAt(120);
         QCOMPARE(Screen::TwipsPerPixelX(), 12.0);
         QCOMPARE(Screen::Width(), 1024 * 12.0);
         SampleForm& form = Forms::get<SampleForm>();
         QCOMPARE(form.name->geometry(), QRect(12, 25, 125, 38));  // 150/12 = 12.5 -> 12, 450/12 = 37.5 -> 38
-        Screen::setOverride(screenAt(168));
+        useScreenAt(168);
         QVERIFY(qAbs(Screen::TwipsPerPixelX() - 1440.0 / 168) < 1e-12);
     }
 
     void formGeometryInLayoutUnits() {
-        Screen::setOverride(screenAt(96));
+        useScreenAt(96);
         SampleForm& form = Forms::get<SampleForm>();
         form.Move(1500, 3000, 7500, 6000);
         QCOMPARE(form.Left(), 1500.0);
@@ -151,7 +146,7 @@ private slots:
     }
 
     void fullScreenClientAreaIsTheWorkAreaLessATitleBar() {
-        Screen::setOverride(screenAt(96));
+        useScreenAt(96);
         QCOMPARE(Screen::FullScreenClientWidth(), 1024);
         QVERIFY(Screen::FullScreenClientHeight() < 740);
         QVERIFY(Screen::FullScreenClientHeight() > 680);

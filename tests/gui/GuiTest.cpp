@@ -1,0 +1,61 @@
+#include "GuiTest.h"
+
+#include "app/SizeTable.h"
+#include "app/State.h"
+#include "core/Random.h"
+#include "ui/Dialogs.h"
+#include "ui/Form.h"
+#include "ui/Palette.h"
+
+#include <QDir>
+
+namespace lumeye::testing {
+
+ui::ScreenInfo screenOf(const TestScreen& screen) {
+    ui::ScreenInfo s;
+    s.geometry = QRect(0, 0, screen.width, screen.height);
+    s.availableGeometry = QRect(0, 0, screen.width, screen.height - screen.panel);
+    s.depth = screen.depth;
+    s.bitsPerPixel = screen.bitsPerPixel;
+    s.logicalDpiX = s.logicalDpiY = screen.dpi;
+    s.devicePixelRatio = screen.devicePixelRatio;
+    return s;
+}
+
+void useScreen(const TestScreen& screen) { ui::Screen::setOverride(screenOf(screen)); }
+
+void knownScreen(int16_t widthMM, int16_t heightMM, int fullX, int fullY) {
+    app::resetState();
+    app::ScreenSettings& s = app::screenSettings();
+    s.ScreenWidthMM = widthMM;
+    s.ScreenHeightMM = heightMM;
+    s.ScreenSizeKnown = app::kTrue;
+    app::BuildSizeTable(app::sizeTable(), widthMM, heightMM, true, fullX, fullY);
+}
+
+void knownScreen(int16_t widthMM, int16_t heightMM) {
+    knownScreen(widthMM, heightMM, ui::Screen::FullScreenClientWidth(), ui::Screen::FullScreenClientHeight());
+}
+
+GuiTest::GuiTest() : startFolder_(QDir::currentPath()) {}
+
+void GuiTest::init() {
+    app::resetState();
+    RandomResetToStart();
+    ui::SystemPalette::reset();
+    ui::Screen::setOverride(std::nullopt);
+    ui::DialogSeam::enable();
+    ui::DialogSeam::clear();
+    initTest();
+}
+
+void GuiTest::cleanup() {
+    cleanupTest();
+    ui::Forms::unloadAll();
+    ui::Screen::setMousePointer(ui::Screen::PointerDefault);
+    ui::Screen::setOverride(std::nullopt);
+    ui::SystemPalette::reset();
+    QDir::setCurrent(startFolder_);
+}
+
+}  // namespace lumeye::testing
