@@ -265,20 +265,16 @@ int64_t snellen1::devicePixels(int screenPixels) const {
     return static_cast<int64_t>(roundHalfEven(screenPixels * PicDest->pixelRatio()));
 }
 
-double snellen1::toWindowUnitsX(double pixels) const {
-    return scaleMode() == ui::ScaleMode::Pixels ? pixels : ui::pixelsToTwipsX(pixels);
-}
-double snellen1::toWindowUnitsY(double pixels) const {
-    return scaleMode() == ui::ScaleMode::Pixels ? pixels : ui::pixelsToTwipsY(pixels);
-}
-
 void snellen1::SizeResultPicture(double width, double& height) {
     const float w = static_cast<float>(width);
     const float h = static_cast<float>(height);
     ui::Control master(pic1);
     const double ratio = picResult->pixelRatio();
-    const double outerWidth = master.Width() + toWindowUnitsX(w / ratio) - toWindowUnitsX(pic1->ScaleWidth());
-    const double outerHeight = master.Height() + toWindowUnitsY(h / ratio) - toWindowUnitsY(pic1->ScaleHeight());
+    const ui::ScaleMode unit = scaleMode();
+    const double outerWidth =
+        master.Width() + ui::pixelsToUnitsX(unit, w / ratio) - ui::pixelsToUnitsX(unit, pic1->ScaleWidth());
+    const double outerHeight =
+        master.Height() + ui::pixelsToUnitsY(unit, h / ratio) - ui::pixelsToUnitsY(unit, pic1->ScaleHeight());
     // The box rounds its inner size to whole pixels; the rest reads it back.
     ui::Control(picResult).Move(master.Left() + master.Width() + kResultSpacing, master.Top(), outerWidth,
                                 outerHeight);

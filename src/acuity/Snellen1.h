@@ -75,8 +75,6 @@ private:
     ChartInputs chartInputs() const;
     // A length in screen pixels counted in the canvas's device pixels.
     int64_t devicePixels(int screenPixels) const;
-    double toWindowUnitsX(double pixels) const;
-    double toWindowUnitsY(double pixels) const;
 
     WindowState state_;
     PassControl passes_;

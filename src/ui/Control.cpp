@@ -12,11 +12,11 @@ namespace {
 constexpr const char* kScaleModeProperty = "lumeyeScaleMode";
 constexpr int32_t kNoSuchProperty = 438;
 
-bool isPixels(const QWidget* container) {
-    return container && scaleModeOf(container) == ScaleMode::Pixels;
+// The unit of a widget's container; a top-level widget is placed in layout units.
+ScaleMode containerMode(const QWidget* widget) {
+    const QWidget* container = widget->parentWidget();
+    return container ? scaleModeOf(container) : ScaleMode::Twips;
 }
-
-int toPixels(double value) { return static_cast<int>(roundHalfEven(value)); }
 }  // namespace
 
 ScaleMode scaleModeOf(const QWidget* container) {
@@ -28,22 +28,33 @@ void setScaleModeOf(QWidget* container, ScaleMode mode) {
     container->setProperty(kScaleModeProperty, static_cast<int>(mode));
 }
 
-double toContainerUnitsX(const QWidget* widget, int pixels) {
-    return isPixels(widget->parentWidget()) ? pixels : pixelsToTwipsX(pixels);
+double unitsToPixelsX(ScaleMode mode, double units, double pixelRatio) {
+    return mode == ScaleMode::Pixels ? units : twipsToPixelsX(units) * pixelRatio;
 }
-double toContainerUnitsY(const QWidget* widget, int pixels) {
-    return isPixels(widget->parentWidget()) ? pixels : pixelsToTwipsY(pixels);
+double unitsToPixelsY(ScaleMode mode, double units, double pixelRatio) {
+    return mode == ScaleMode::Pixels ? units : twipsToPixelsY(units) * pixelRatio;
 }
+double pixelsToUnitsX(ScaleMode mode, double pixels, double pixelRatio) {
+    return mode == ScaleMode::Pixels ? pixels : pixelsToTwipsX(pixels / pixelRatio);
+}
+double pixelsToUnitsY(ScaleMode mode, double pixels, double pixelRatio) {
+    return mode == ScaleMode::Pixels ? pixels : pixelsToTwipsY(pixels / pixelRatio);
+}
+
+int wholePixels(double pixels) { return static_cast<int>(roundHalfEven(pixels)); }
+
+double toContainerUnitsX(const QWidget* widget, int pixels) { return pixelsToUnitsX(containerMode(widget), pixels); }
+double toContainerUnitsY(const QWidget* widget, int pixels) { return pixelsToUnitsY(containerMode(widget), pixels); }
 int fromContainerUnitsX(const QWidget* widget, double units) {
-    return toPixels(isPixels(widget->parentWidget()) ? units : twipsToPixelsX(units));
+    return wholePixels(unitsToPixelsX(containerMode(widget), units));
 }
 int fromContainerUnitsY(const QWidget* widget, double units) {
-    return toPixels(isPixels(widget->parentWidget()) ? units : twipsToPixelsY(units));
+    return wholePixels(unitsToPixelsY(containerMode(widget), units));
 }
 
 void placeTwips(QWidget* widget, double left, double top, double width, double height) {
-    widget->setGeometry(toPixels(twipsToPixelsX(left)), toPixels(twipsToPixelsY(top)),
-                        toPixels(twipsToPixelsX(width)), toPixels(twipsToPixelsY(height)));
+    widget->setGeometry(wholePixels(twipsToPixelsX(left)), wholePixels(twipsToPixelsY(top)),
+                        wholePixels(twipsToPixelsX(width)), wholePixels(twipsToPixelsY(height)));
 }
 
 Control::Control(QObject* object) : object_(object) {}

@@ -14,6 +14,16 @@ enum class ScaleMode { Twips = 1, Pixels = 3 };
 ScaleMode scaleModeOf(const QWidget* container);
 void setScaleModeOf(QWidget* container, ScaleMode mode);
 
+// Lengths in a coordinate unit and in pixels. Where an image holds
+// pixelRatio pixels per screen pixel, pixels are the image's: layout units
+// keep their physical size and a pixel stays one pixel of the image.
+double unitsToPixelsX(ScaleMode mode, double units, double pixelRatio = 1.0);
+double unitsToPixelsY(ScaleMode mode, double units, double pixelRatio = 1.0);
+double pixelsToUnitsX(ScaleMode mode, double pixels, double pixelRatio = 1.0);
+double pixelsToUnitsY(ScaleMode mode, double pixels, double pixelRatio = 1.0);
+// The nearest whole pixel, halves to even.
+int wholePixels(double pixels);
+
 // One control of a form as the rescaling code sees it: geometry in the unit of
 // its container, relative to the container, and a font size in points. Every
 // member throws a lumeye::Error (438, "Object doesn't support this property or

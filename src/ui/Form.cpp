@@ -1,6 +1,5 @@
 #include "ui/Form.h"
 
-#include "core/Numeric.h"
 #include "ui/Screen.h"
 
 #include <QAction>
@@ -16,7 +15,6 @@ std::unordered_map<std::type_index, Form*>& registry() {
     static std::unordered_map<std::type_index, Form*> forms;
     return forms;
 }
-int toPixels(double value) { return static_cast<int>(roundHalfEven(value)); }
 }  // namespace
 
 Form::Form() {
@@ -78,14 +76,14 @@ double Form::Height() const { return pixelsToTwipsY(frameGeometry().height()); }
 void Form::Move(double left, double top, double width, double height) {
     const int frameW = frameGeometry().width() - geometry().width();
     const int frameH = frameGeometry().height() - geometry().height();
-    move(toPixels(twipsToPixelsX(left)), toPixels(twipsToPixelsY(top)));
-    resize(std::max(0, toPixels(twipsToPixelsX(width)) - frameW),
-           std::max(0, toPixels(twipsToPixelsY(height)) - frameH));
+    move(wholePixels(twipsToPixelsX(left)), wholePixels(twipsToPixelsY(top)));
+    resize(std::max(0, wholePixels(twipsToPixelsX(width)) - frameW),
+           std::max(0, wholePixels(twipsToPixelsY(height)) - frameH));
 }
 
 void Form::setClientSizeTwips(double width, double height) {
     const int menuHeight = hasMenu_ ? menuBar()->sizeHint().height() : 0;
-    resize(toPixels(twipsToPixelsX(width)), toPixels(twipsToPixelsY(height)) + menuHeight);
+    resize(wholePixels(twipsToPixelsX(width)), wholePixels(twipsToPixelsY(height)) + menuHeight);
 }
 
 ScaleMode Form::scaleMode() const { return scaleModeOf(client()); }
@@ -95,15 +93,8 @@ void Form::setScaleMode(ScaleMode mode) {
     setScaleModeOf(client(), mode);
 }
 
-double Form::ScaleWidth() const {
-    const int px = client()->width();
-    return scaleMode() == ScaleMode::Pixels ? px : pixelsToTwipsX(px);
-}
-
-double Form::ScaleHeight() const {
-    const int px = client()->height();
-    return scaleMode() == ScaleMode::Pixels ? px : pixelsToTwipsY(px);
-}
+double Form::ScaleWidth() const { return pixelsToUnitsX(scaleMode(), client()->width()); }
+double Form::ScaleHeight() const { return pixelsToUnitsY(scaleMode(), client()->height()); }
 
 QList<Control> Form::Controls() const {
     QList<Control> list;

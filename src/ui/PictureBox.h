@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/BoxScale.h"
 #include "ui/Control.h"
 #include "ui/DeviceBitmap.h"
 #include "ui/Palette.h"
@@ -10,6 +11,8 @@
 #include <QWidget>
 
 #include <optional>
+
+class QPainter;
 
 namespace lumeye::ui {
 
@@ -34,6 +37,10 @@ namespace lumeye::ui {
 // screen, its pixel coordinates count those device pixels, and it is shown
 // one to one on the device. Layout units and point sizes keep their
 // physical size.
+//
+// The box itself keeps the image and the properties; the coordinates map
+// through BoxScale, the drawing calls are those of ui/ImageDrawing, the keys
+// it reports come from ui/KeyCodes and it repaints through ui/BandedPaint.
 class PictureBox : public QWidget {
     Q_OBJECT
 public:
@@ -142,17 +149,14 @@ protected:
     void focusOutEvent(QFocusEvent*) override {}
 
 private:
-    DeviceBitmap& surface() const;
+    BoxScale scale() const { return {scaleMode(), pixelRatio_}; }
     // The inner area in pixels of Image.
     QSize innerPixels() const;
-    // The box's inner area (screen pixels) that holds a number of Image pixels.
-    QSize areaFor(const QSize& pixels) const;
+    DeviceBitmap& surface() const;
     void clearSurface();
-    int toPixelX(double units) const;
-    int toPixelY(double units) const;
-    double toUnitsX(double pixels) const;
-    double toUnitsY(double pixels) const;
+    // Repaints the part of the box that shows an area of Image.
     void showArea(const QRect& area);
+    void paintBorder(QPainter& painter);
 
     mutable DeviceBitmap image_;
     StdPicture picture_;
@@ -168,10 +172,5 @@ private:
     double currentX_ = 0.0;
     double currentY_ = 0.0;
 };
-
-// The key code a picture box reports for a Qt key, 0 for keys it does not report.
-int keyCodeOf(int qtKey);
-// The modifier mask (1 Shift, 2 Ctrl, 4 Alt) for Qt modifiers.
-int shiftMaskOf(Qt::KeyboardModifiers modifiers);
 
 }  // namespace lumeye::ui

@@ -1,0 +1,22 @@
+#include "ui/BoxScale.h"
+
+#include <cmath>
+
+namespace lumeye::ui {
+
+int BoxScale::toPixelX(double units) const { return wholePixels(unitsToPixelsX(mode, units, pixelRatio)); }
+int BoxScale::toPixelY(double units) const { return wholePixels(unitsToPixelsY(mode, units, pixelRatio)); }
+double BoxScale::toUnitsX(double pixels) const { return pixelsToUnitsX(mode, pixels, pixelRatio); }
+double BoxScale::toUnitsY(double pixels) const { return pixelsToUnitsY(mode, pixels, pixelRatio); }
+
+QSize areaFor(const QSize& pixels, double pixelRatio) {
+    return QSize(int(std::ceil(pixels.width() / pixelRatio)), int(std::ceil(pixels.height() / pixelRatio)));
+}
+
+QSize pixelsIn(const QSize& area, double pixelRatio, const std::optional<QSize>& exact) {
+    if (pixelRatio == 1.0) return area;
+    if (exact && areaFor(*exact, pixelRatio) == area) return *exact;
+    return QSize(int(std::lround(area.width() * pixelRatio)), int(std::lround(area.height() * pixelRatio)));
+}
+
+}  // namespace lumeye::ui
