@@ -2,6 +2,7 @@
 
 #include "app/Module1.h"
 #include "ui/Fonts.h"
+#include "ui/SolidArea.h"
 
 namespace lumeye::app {
 namespace {
@@ -14,7 +15,8 @@ message::message() {
     // No frame: scaled like its label, the design client area becomes the screen.
     setWindowFlag(Qt::FramelessWindowHint);
     move(0, 0);
-    ui::setBackColor(client(), QColor(0x80, 0xFF, 0x80));
+    // Scaled to the screen, the form is mostly its background.
+    setClient(new ui::SolidArea(QColor(0x80, 0xFF, 0x80)));
 
     Label1 = addControl(new ui::Label(QStringLiteral("Please Wait ..."), client()), QStringLiteral("Label1"));
     ui::setBackColor(Label1, QColor(0x80, 0xFF, 0x80));

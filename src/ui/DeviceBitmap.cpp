@@ -164,7 +164,7 @@ PixelLayout layoutForDisplay(const ScreenInfo& screen) {
 
 DeviceBitmap::DeviceBitmap(int width, int height, PixelLayout layout)
     : width_(std::max(width, 0)), height_(std::max(height, 0)), layout_(layout),
-      widthBytes_(widthBytesOf(layout, width_)), bits_(size_t(widthBytes_) * size_t(height_), 0) {}
+      widthBytes_(widthBytesOf(layout, width_)), bits_(size_t(widthBytes_) * size_t(height_)) {}
 
 QRgb DeviceBitmap::pixel(int x, int y) const {
     const Codec codec(layout_);

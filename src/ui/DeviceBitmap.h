@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ZeroedMemory.h"
+
 #include <QImage>
 #include <QPoint>
 #include <QRect>
@@ -91,7 +93,7 @@ private:
     int height_ = 0;
     PixelLayout layout_ = PixelLayout::Bgrx32;
     int32_t widthBytes_ = 0;
-    std::vector<uint8_t> bits_;
+    std::vector<uint8_t, ZeroedAllocator<uint8_t>> bits_;
 };
 
 // The calls the pixel helpers make on a bitmap. The count is in bytes; bits

@@ -17,8 +17,9 @@ std::unordered_map<std::type_index, Form*>& registry() {
 }
 }  // namespace
 
-Form::Form() {
-    auto* area = new QWidget(this);
+Form::Form() { setClient(new QWidget); }
+
+void Form::setClient(QWidget* area) {
     area->setObjectName(QStringLiteral("client"));
     setCentralWidget(area);
 }

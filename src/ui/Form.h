@@ -61,6 +61,8 @@ signals:
 protected:
     Form();
     virtual void Form_Load() {}
+    // Puts another widget in place of the client area, before any control is added.
+    void setClient(QWidget* area);
     // Records a control in the form's control order.
     template <class W>
     W* addControl(W* control, const QString& name) {

@@ -5,6 +5,7 @@
 #include "ui/ImageDrawing.h"
 #include "ui/KeyCodes.h"
 #include "ui/Screen.h"
+#include "ui/X11Surface.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -96,7 +97,12 @@ void PictureBox::setPicture(const StdPicture& picture) {
     clearSurface();
 }
 
-DeviceBitmap& PictureBox::Image() { return surface(); }
+DeviceBitmap& PictureBox::Image() {
+    // Whoever writes the bits may draw anywhere.
+    DeviceBitmap& image = surface();
+    drawnOn_ = QRect(0, 0, image.width(), image.height());
+    return image;
+}
 const DeviceBitmap& PictureBox::Image() const { return surface(); }
 
 DeviceBitmap& PictureBox::surface() const {
@@ -107,8 +113,10 @@ DeviceBitmap& PictureBox::surface() const {
         image_ = DeviceBitmap(size.width(), size.height(), layout);
         image_.fill(backColor_.rgb());
         if (!picture_.isNull()) image_.drawImage(QPoint(0, 0), picture_.image());
+        drawnOn_ = pictureArea();
     } else {
         image_ = image_.resized(size.width(), size.height(), layout, backColor_.rgb());
+        drawnOn_ &= QRect(0, 0, size.width(), size.height());
     }
     return image_;
 }
@@ -121,10 +129,17 @@ void PictureBox::clearSurface() {
     if (!hasShape(image_, size, layout)) image_ = DeviceBitmap(size.width(), size.height(), layout);
     image_.fill(backColor_.rgb());
     if (!picture_.isNull()) image_.drawImage(QPoint(0, 0), picture_.image());
+    drawnOn_ = pictureArea();
     update();
 }
 
+QRegion PictureBox::pictureArea() const {
+    if (picture_.isNull()) return {};
+    return QRect(0, 0, picture_.width(), picture_.height()) & QRect(0, 0, image_.width(), image_.height());
+}
+
 void PictureBox::showArea(const QRect& area) {
+    drawnOn_ += area;
     const QRectF onScreen(QPointF(area.topLeft()) / pixelRatio_, QSizeF(area.size()) / pixelRatio_);
     update(onScreen.toAlignedRect().translated(contentsRect().topLeft()));
 }
@@ -195,9 +210,35 @@ void PictureBox::Refresh() {
     if (isVisible()) repaint();
 }
 
+void PictureBox::setShownByServer(bool on) {
+    shownByServer_ = on && border_ == BorderStyle::None && X11Surface::serverStores(layoutForDisplay(Screen::info()));
+    setAttribute(Qt::WA_NativeWindow, shownByServer_);
+    setAttribute(Qt::WA_PaintOnScreen, shownByServer_);
+    setAttribute(Qt::WA_NoSystemBackground, shownByServer_);
+}
+
+QPaintEngine* PictureBox::paintEngine() const { return shownByServer_ ? nullptr : QWidget::paintEngine(); }
+
 // ---- events
 
+void PictureBox::showThroughServer(const QRegion& exposed) {
+    const DeviceBitmap& image = surface();
+    auto window = X11Surface::of(*this, image.layout());
+    if (!window) return;  // the display changed to a format the server does not store
+    const QRect bounds(0, 0, image.width(), image.height());
+    QRegion pixels;
+    for (const QRect& r : exposed)
+        pixels += QRectF(QPointF(r.topLeft()) * pixelRatio_, QSizeF(r.size()) * pixelRatio_).toAlignedRect() & bounds;
+    // Image pixels are the window's device pixels, the box having no border.
+    window->fill(pixels - drawnOn_, backColor_.rgb());
+    for (const QRect& r : pixels & drawnOn_) window->put(image, r, QPoint(0, 0));
+}
+
 void PictureBox::paintEvent(QPaintEvent* event) {
+    if (shownByServer_) {
+        showThroughServer(event->region());
+        return;
+    }
     QPainter p(this);
     const QRect inner = contentsRect();
     const DeviceBitmap& image = surface();

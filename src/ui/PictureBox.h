@@ -7,6 +7,7 @@
 #include "ui/StdPicture.h"
 
 #include <QColor>
+#include <QRegion>
 #include <QString>
 #include <QWidget>
 
@@ -131,6 +132,11 @@ public:
     void ZOrder(int position = 0);
     // Repaints the box on screen now from Image.
     void Refresh();
+    // On X11, has the X server show Image: it fills what is still BackColor
+    // and is sent only what was drawn, with no copy of Image in the window's
+    // backing store. For a borderless canvas that covers the screen.
+    void setShownByServer(bool on);
+    QPaintEngine* paintEngine() const override;
 
 signals:
     // A key pressed while the box has the focus: its key code (27 Escape,
@@ -154,8 +160,10 @@ private:
     QSize innerPixels() const;
     DeviceBitmap& surface() const;
     void clearSurface();
-    // Repaints the part of the box that shows an area of Image.
+    // Records an area of Image as drawn on and repaints the part of the box that shows it.
     void showArea(const QRect& area);
+    QRegion pictureArea() const;
+    void showThroughServer(const QRegion& exposed);
     void paintBorder(QPainter& painter);
 
     mutable DeviceBitmap image_;
@@ -168,6 +176,9 @@ private:
     std::optional<QSize> exactInner_; // set by setInnerPixels while the box keeps that size
     bool autoRedraw_ = false;
     bool autoSize_ = false;
+    bool shownByServer_ = false;
+    // Where Image may differ from BackColor, in its pixels.
+    mutable QRegion drawnOn_;
     BorderStyle border_ = BorderStyle::FixedSingle;
     double currentX_ = 0.0;
     double currentY_ = 0.0;

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <new>
+#include <utility>
+
+namespace lumeye {
+
+// Memory that arrives filled with zeros, for pixel buffers of up to a whole
+// screen. Large blocks come straight from the system in huge pages where it
+// grants them: a 4K canvas then costs a few dozen page faults instead of
+// thousands, and none of its bytes is written twice to make it zero.
+void* allocateZeroed(std::size_t bytes);
+void freeZeroed(void* block, std::size_t bytes) noexcept;
+
+// A vector allocator over that memory. Elements made without a value are
+// left as they arrive, that is zero.
+template <class T>
+struct ZeroedAllocator {
+    using value_type = T;
+    ZeroedAllocator() = default;
+    template <class U>
+    ZeroedAllocator(const ZeroedAllocator<U>&) noexcept {}
+
+    T* allocate(std::size_t n) { return static_cast<T*>(allocateZeroed(n * sizeof(T))); }
+    void deallocate(T* p, std::size_t n) noexcept { freeZeroed(p, n * sizeof(T)); }
+
+    template <class U>
+    void construct(U*) noexcept {}
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+
+    template <class U>
+    friend bool operator==(const ZeroedAllocator&, const ZeroedAllocator<U>&) noexcept {
+        return true;
+    }
+};
+
+}  // namespace lumeye

@@ -1,0 +1,36 @@
+#include "ui/SolidArea.h"
+
+#include "ui/DeviceBitmap.h"
+#include "ui/Fonts.h"
+#include "ui/Screen.h"
+#include "ui/X11Surface.h"
+
+#include <QPaintEvent>
+
+namespace lumeye::ui {
+
+SolidArea::SolidArea(const QColor& colour, QWidget* parent) : QWidget(parent) {
+    setBackColor(this, colour);
+    byServer_ = X11Surface::serverStores(layoutForDisplay(Screen::info()));
+    if (byServer_) {
+        setAttribute(Qt::WA_NativeWindow);
+        setAttribute(Qt::WA_PaintOnScreen);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
+}
+
+QPaintEngine* SolidArea::paintEngine() const { return byServer_ ? nullptr : QWidget::paintEngine(); }
+
+void SolidArea::paintEvent(QPaintEvent* event) {
+    if (!byServer_) return;  // the background is filled by Qt
+    const PixelLayout layout = layoutForDisplay(Screen::info());
+    if (auto surface = X11Surface::of(*this, layout)) {
+        const qreal ratio = devicePixelRatioF();
+        QRegion device;
+        for (const QRect& r : event->region())
+            device += QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio).toAlignedRect();
+        surface->fill(device, palette().color(backgroundRole()).rgb());
+    }
+}
+
+}  // namespace lumeye::ui
