@@ -13,8 +13,9 @@ namespace lumeye {
 void* allocateZeroed(std::size_t bytes);
 void freeZeroed(void* block, std::size_t bytes) noexcept;
 
-// A vector allocator over that memory. Elements made without a value are
-// left as they arrive, that is zero.
+// A vector allocator over that memory, for vectors sized once when made:
+// elements made without a value are left as they arrive, that is zero (a
+// vector that shrinks and grows again would find its old bytes instead).
 template <class T>
 struct ZeroedAllocator {
     using value_type = T;
