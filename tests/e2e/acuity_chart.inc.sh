@@ -162,6 +162,16 @@ run_chart_test() {
     [[ "$second" != "$first" ]] || fail "Enter drew the same directions again"
     pass "Enter draws the same boxes with new directions ($first -> $second)"
 
+    # Shown again after being hidden, the window shows the same chart: the
+    # background is filled anew and everything drawn is sent again.
+    xdotool windowunmap --sync "$test"
+    xdotool windowmap --sync "$test"
+    wait_still "$E2E_TMP/chart2-again.png"
+    [[ $(compare -metric AE "$E2E_TMP/chart2.png" "$E2E_TMP/chart2-again.png" null: 2>&1) == 0 ]] ||
+        fail "the chart shown again differs from the chart drawn"
+    pass "hidden and shown again, the chart is the same to the pixel"
+    focus_window "$test"
+
     key Escape
     wait_window "Lumeye - Home Edition 2.2" >/dev/null
     wait_no_window "Reduce []"

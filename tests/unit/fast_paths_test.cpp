@@ -158,6 +158,18 @@ TEST(FastPathFill, FillingIsStoringEveryPixelOfTheArea) {
     }
 }
 
+// A new bitmap is black in every byte, small or screen-sized, also where it
+// is given the memory of one that was drawn on and freed before.
+TEST(FastPathFill, NewBitmapsAreBlackWhereverTheirMemoryComesFrom) {
+    for (int round = 0; round < 2; ++round)
+        for (QSize size : {QSize(3, 2), QSize(300, 300), QSize(3840, 2160)}) {
+            ui::DeviceBitmap b(size.width(), size.height(), ui::PixelLayout::Bgrx32);
+            EXPECT_TRUE(std::all_of(b.bits(), b.bits() + b.byteCount(), [](uint8_t v) { return v == 0; }))
+                << size.width() << "x" << size.height() << ", round " << round;
+            b.fill(qRgb(255, 255, 255));
+        }
+}
+
 namespace {
 
 // 32-bit pixels to triples and back, one byte at a time, as the rule says.
