@@ -58,6 +58,18 @@ ChartOutcome walk(const ChartInputs& chart, ChartCanvas& canvas, bool paint) {
 }
 }  // namespace
 
+ChartKey ChartKeyAction(int keyCode) {
+    constexpr int kEnter = 13;
+    constexpr int kEscape = 27;
+    constexpr int kSpace = 32;
+    switch (keyCode) {
+    case kEnter:
+    case kSpace: return ChartKey::NewChart;
+    case kEscape: return ChartKey::Leave;
+    default: return ChartKey::Ignored;
+    }
+}
+
 int16_t LineCountFor(int16_t screenHeightMM) {
     int16_t count = screenHeightMM >= 220 ? 8 : 7;
     if (screenHeightMM < 205) count = 6;

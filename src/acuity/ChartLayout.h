@@ -51,6 +51,11 @@ struct MarkerLine {
 };
 MarkerLine MarkerLineBelow(double nextRowTop, double rowGap, int16_t fullWidth);
 
+// What a key does on the chart, by the key code the canvas reports: Enter and
+// Space draw a new chart, Escape leaves the test; other keys do nothing.
+enum class ChartKey { Ignored, NewChart, Leave };
+ChartKey ChartKeyAction(int keyCode);
+
 struct ChartInputs {
     int16_t FirstLine = 1;
     int16_t ScreenHeightMM = 0;

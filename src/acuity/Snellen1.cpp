@@ -21,9 +21,6 @@ namespace {
 constexpr const char* kSource = "snellen1.Form_Load";
 // Design positions are pixels of the 800 x 600 design screen, 15 layout units each.
 constexpr double kTwipsPerDesignPixel = 15.0;
-constexpr int kEscape = 27;
-constexpr int kEnter = 13;
-constexpr int kSpace = 32;
 // picResult sits this many window units right of pic1.
 constexpr double kResultSpacing = 120;
 
@@ -89,6 +86,7 @@ private:
 
 snellen1::snellen1() : canvas_(std::make_unique<Canvas>(*this)) {
     setWindowTitle(QStringLiteral("Reduce []"));
+    ui::Application::setHelpTopic(this, QStringLiteral("taking-test.htm"));
     // The chart covers the screen: no frame, and full screen once loaded.
     setWindowFlag(Qt::FramelessWindowHint);
     move(0, 0);
@@ -185,11 +183,10 @@ void snellen1::closeEvent(QCloseEvent* event) {
 }
 
 void snellen1::PicDest_KeyDown(int keyCode, int) {
-    switch (keyCode) {
-    case kEscape: leaveTest(); break;
-    case kEnter:
-    case kSpace: newChart(); break;
-    default: break;
+    switch (ChartKeyAction(keyCode)) {
+    case ChartKey::Leave: leaveTest(); break;
+    case ChartKey::NewChart: newChart(); break;
+    case ChartKey::Ignored: break;
     }
 }
 

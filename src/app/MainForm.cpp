@@ -35,6 +35,7 @@ void placeDesign(QWidget* w, int left, int top, int width, int height) {
 
 const QString kDimensionsTitle = QStringLiteral("Lumeye");
 const QPointF kInputBoxPosition(5250, 1900);
+const QString kDimensionsHelp = QStringLiteral("screen-size.htm");
 constexpr int16_t kMinimumMM = 190;
 
 // Reads an answer as a 16-bit number of millimetres; nothing when it does not fit.
@@ -64,6 +65,7 @@ ui::Label* makeLabel(const QString& caption, QWidget* parent, const QColor& back
 
 MainForm::MainForm() {
     setWindowTitle(QStringLiteral("Lumeye - Home Edition 2.2"));
+    ui::Application::setHelpTopic(this, QStringLiteral("contents.htm"));
     QIcon icon;
     icon.addFile(QStringLiteral(":/icons/lumeye-32.png"));
     icon.addFile(QStringLiteral(":/icons/lumeye-16.png"));
@@ -155,11 +157,11 @@ void MainForm::ScreenSize() {
     for (;;) {
         const auto width = readMillimetres(ui::InputBox(
             QStringLiteral("Enter the HORIZONTAL dimension of your display screen in millimetres"),
-            kDimensionsTitle, QStringLiteral(" 303"), kInputBoxPosition));
+            kDimensionsTitle, QStringLiteral(" 303"), kInputBoxPosition, kDimensionsHelp));
         if (!width || *width == 0) return;
         const auto height = readMillimetres(ui::InputBox(
             QStringLiteral("Enter the VERTICAL dimension of your display screen in millimetres"),
-            kDimensionsTitle, QStringLiteral(" 227"), kInputBoxPosition));
+            kDimensionsTitle, QStringLiteral(" 227"), kInputBoxPosition, kDimensionsHelp));
         if (!height || *height == 0) return;
         if (*width >= kMinimumMM && *height >= kMinimumMM) {
             s.ScreenWidthMM = *width;

@@ -9,10 +9,13 @@ class HelpViewer;
 
 // Opens the program's help file in its one help window: the first request
 // opens the window at the file's default topic, later ones bring it to the
-// front. A file that cannot be opened is reported in a message box.
+// front at the page it shows. A request that names a topic (a page of the
+// file, "taking-test.htm") shows that page. A file that cannot be opened is
+// reported in a message box.
 class HelpDesk {
 public:
-    void open(const QString& helpFile);
+    // Asked for while a modal window is up, the help window stays usable.
+    void open(const QString& helpFile, const QString& topic = {});
     HelpViewer* viewer() const;
 
 private:
@@ -20,7 +23,7 @@ private:
 };
 
 // Makes F1 in any window (and so the menu's "&Help") open the registered help
-// file through a desk of its own.
+// file at the window's page through a desk of its own.
 void installHelpViewer();
 
 }  // namespace lumeye::help

@@ -2,6 +2,7 @@
 
 #include "print/DefaultPrinter.h"
 #include "print/PrintPicture.h"
+#include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
 #include "ui/Screen.h"
@@ -29,6 +30,7 @@ ui::CommandButton* makeButton(const QString& caption, QWidget* parent) {
 Picprint::Picprint()
     : printerSource_([] { return std::make_unique<DefaultPrinter>(); }) {
     setWindowTitle(QStringLiteral("Print E-Card"));
+    ui::Application::setHelpTopic(this, QStringLiteral("e-card.htm"));
     setFont(ui::designFont(QStringLiteral("Arial"), 8.25, true));
     QWidget* area = client();
     ui::setBackColor(area, QColor(255, 192, 192));

@@ -13,12 +13,20 @@ namespace {
 QString registeredHelpFile;
 Application::HelpHandler helpHandler;
 
-// F1 anywhere in the program opens the registered help file.
+const char* const kHelpTopicProperty = "lumeyeHelpTopic";
+
+// F1 anywhere in the program opens the registered help file at the page of
+// the window it was pressed in.
 class HelpKeyFilter : public QObject {
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
-            Application::showHelp();
+            // A typed key first reaches the window's platform side, which is no
+            // widget; it is meant for the widget with the keyboard focus.
+            QWidget* from = qobject_cast<QWidget*>(watched);
+            if (!from) from = QApplication::focusWidget();
+            if (!from) from = QApplication::activeWindow();
+            Application::showHelp(from);
             return true;
         }
         return QObject::eventFilter(watched, event);
@@ -44,8 +52,16 @@ void Application::setHelpFile(const QString& path) { registeredHelpFile = path; 
 QString Application::helpFile() { return registeredHelpFile; }
 void Application::setHelpHandler(HelpHandler handler) { helpHandler = std::move(handler); }
 
-void Application::showHelp() {
-    if (helpHandler) helpHandler(registeredHelpFile);
+void Application::setHelpTopic(QWidget* window, const QString& topic) {
+    window->setProperty(kHelpTopicProperty, topic);
+}
+
+QString Application::helpTopic(const QWidget* widget) {
+    return widget ? widget->window()->property(kHelpTopicProperty).toString() : QString();
+}
+
+void Application::showHelp(const QWidget* from) {
+    if (helpHandler) helpHandler(registeredHelpFile, helpTopic(from));
 }
 
 void Application::SendKey(int qtKey) {

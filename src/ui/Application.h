@@ -5,6 +5,7 @@
 #include <functional>
 
 class QApplication;
+class QWidget;
 
 namespace lumeye::ui {
 
@@ -20,13 +21,21 @@ public:
 
     static void DoEvents();
 
-    // The registered help file; F1 in any window opens it at its default topic
-    // through the help handler.
+    // The registered help file; F1 opens it through the help handler at the
+    // page of the window in use.
     static void setHelpFile(const QString& path);
     static QString helpFile();
-    using HelpHandler = std::function<void(const QString& helpFile)>;
+    // Names the page of the help file ("taking-test.htm") that F1 opens while
+    // the window, or anything in it, has the keyboard. In windows that name
+    // none, F1 brings up help as it stands.
+    static void setHelpTopic(QWidget* window, const QString& topic);
+    static QString helpTopic(const QWidget* widget);
+    // Opens the help file at a topic; an empty topic leaves the page to the
+    // handler (the default topic, or the page already shown).
+    using HelpHandler = std::function<void(const QString& helpFile, const QString& topic)>;
     static void setHelpHandler(HelpHandler handler);
-    static void showHelp();
+    // Help for the window `from` is in.
+    static void showHelp(const QWidget* from);
 
     // Sends the program one key press (and release), as if typed: it goes to
     // the widget that has the keyboard focus.

@@ -1,6 +1,7 @@
 #include "ui/Dialogs.h"
 
 #include "core/Numeric.h"
+#include "ui/Application.h"
 #include "ui/Screen.h"
 
 #include <QInputDialog>
@@ -24,7 +25,7 @@ SeamState& seam() {
 
 void MsgBox(const QString& text, const QString& title) {
     if (seam().enabled) {
-        seam().shown.append({ShownDialog::Kind::Message, text, title, {}, std::nullopt});
+        seam().shown.append({ShownDialog::Kind::Message, text, title, {}, std::nullopt, {}});
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
@@ -32,9 +33,9 @@ void MsgBox(const QString& text, const QString& title) {
 }
 
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText,
-                 std::optional<QPointF> positionTwips) {
+                 std::optional<QPointF> positionTwips, const QString& helpTopic) {
     if (seam().enabled) {
-        seam().shown.append({ShownDialog::Kind::Input, prompt, title, defaultText, positionTwips});
+        seam().shown.append({ShownDialog::Kind::Input, prompt, title, defaultText, positionTwips, helpTopic});
         if (seam().answers.isEmpty()) {
             ++seam().unanswered;
             return {};
@@ -46,10 +47,13 @@ QString InputBox(const QString& prompt, const QString& title, const QString& def
     dialog.setLabelText(prompt);
     dialog.setTextValue(defaultText);
     dialog.setInputMode(QInputDialog::TextInput);
+    Application::setHelpTopic(&dialog, helpTopic);
     if (positionTwips) {
         dialog.move(static_cast<int>(roundHalfEven(twipsToPixelsX(positionTwips->x()))),
                     static_cast<int>(roundHalfEven(twipsToPixelsY(positionTwips->y()))));
     }
+    // Modal from the start: exec() would not make a box already shown modal.
+    dialog.setWindowModality(Qt::ApplicationModal);
     dialog.show();
     // The default answer starts selected, so typing replaces it.
     if (auto* edit = dialog.findChild<QLineEdit*>()) edit->selectAll();

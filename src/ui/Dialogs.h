@@ -15,9 +15,10 @@ void MsgBox(const QString& text, const QString& title = kAppTitle);
 
 // Modal input box with OK and Cancel. Returns the typed text, or an empty
 // text on Cancel. The position is the box's top-left corner on the screen in
-// layout units; without one the box is centred.
+// layout units; without one the box is centred. F1 in the box opens the help
+// topic, when one is named (see Application::setHelpTopic).
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText,
-                 std::optional<QPointF> positionTwips = std::nullopt);
+                 std::optional<QPointF> positionTwips = std::nullopt, const QString& helpTopic = {});
 
 struct ShownDialog {
     enum class Kind { Message, Input };
@@ -26,6 +27,7 @@ struct ShownDialog {
     QString title;
     QString defaultText;
     std::optional<QPointF> positionTwips;
+    QString helpTopic;
 };
 
 // Test seam: while enabled, no box is shown. Message boxes are recorded and

@@ -4,12 +4,14 @@
 #include "ui/Application.h"
 #include "ui/Control.h"
 #include "ui/Controls.h"
+#include "ui/Dialogs.h"
 #include "ui/Form.h"
 #include "ui/Screen.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
@@ -160,7 +162,7 @@ private slots:
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     }
 
-    void f1AndSentKeysReachTheHelpHandler() {
+    void f1AndSentKeysAskForTheHelpPageOfTheirWindow() {
         SampleForm& form = Forms::get<SampleForm>();
         form.Show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -168,11 +170,30 @@ private slots:
         form.name->setFocus();
         QStringList opened;
         Application::setHelpFile(QStringLiteral("/x/help.chm"));
-        Application::setHelpHandler([&](const QString& file) { opened << file; });
+        Application::setHelpHandler([&](const QString& file, const QString& topic) { opened << file + '|' + topic; });
         QTest::keyClick(form.name, Qt::Key_F1);
+        Application::setHelpTopic(&form, QStringLiteral("form.htm"));
         Application::SendKey(Qt::Key_F1);
         QTRY_COMPARE(opened.size(), 2);
-        QCOMPARE(opened.first(), QStringLiteral("/x/help.chm"));
+        QCOMPARE(opened, QStringList({"/x/help.chm|", "/x/help.chm|form.htm"}));
+
+        // A real input box, typed into: its own page, not its owner's.
+        DialogSeam::disable();
+        QTimer typist;
+        connect(&typist, &QTimer::timeout, [&typist] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (!box) return;
+            typist.stop();
+            auto* answer = box->findChild<QLineEdit*>();
+            QTest::keyClick(answer, Qt::Key_F1);
+            QTest::keyClick(answer, Qt::Key_Escape);
+        });
+        typist.start(10);
+        QCOMPARE(InputBox(QStringLiteral("Size?"), QStringLiteral("T"), QStringLiteral("1"), std::nullopt,
+                          QStringLiteral("box.htm")),
+                 QString());
+        DialogSeam::enable();
+        QCOMPARE(opened.value(2), QStringLiteral("/x/help.chm|box.htm"));
         Application::setHelpHandler({});
     }
 

@@ -1,6 +1,9 @@
 // The compiled help file, read back through chmlib, against its sources in
-// resources/help; and the reader itself on damaged input.
+// resources/help and, where it describes behaviour, against the program; and
+// the reader itself on damaged input.
+#include "acuity/ChartLayout.h"
 #include "help/ChmFile.h"
+#include "ui/KeyCodes.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +75,27 @@ std::string visibleText(const std::string& html) {
     std::string text = std::regex_replace(html, std::regex("<[^>]*>"), " ");
     text = std::regex_replace(text, std::regex(R"(\s+)"), " ");
     return text;
+}
+
+std::string trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \"");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \"") - first + 1);
+}
+
+// The rows of every table of a page, each as its cells' visible text.
+std::vector<std::vector<std::string>> tableRows(const std::string& html) {
+    static const std::regex row(R"(<tr>([\s\S]*?)</tr>)", std::regex::icase);
+    static const std::regex cell(R"(<t[dh][^>]*>([\s\S]*?)</t[dh]>)", std::regex::icase);
+    std::vector<std::vector<std::string>> rows;
+    for (auto r = std::sregex_iterator(html.begin(), html.end(), row); r != std::sregex_iterator(); ++r) {
+        const std::string inner = (*r)[1];
+        std::vector<std::string> cells;
+        for (auto c = std::sregex_iterator(inner.begin(), inner.end(), cell); c != std::sregex_iterator(); ++c)
+            cells.push_back(trimmed(visibleText((*c)[1])));
+        rows.push_back(cells);
+    }
+    return rows;
 }
 
 class CompiledHelp : public ::testing::Test {
@@ -175,6 +199,62 @@ TEST_F(CompiledHelp, PagesArePlainAsciiAndQuoteTheProgramExactly) {
           "Print E-Card", "Print Card", "Done Printing E-Card", "LumeyeHE Help file.chm", "6 / 60", "6 / 36",
           "6 / 24", "6 / 18", "6 / 12", "6 / 9", "6 / 6", "6 / 5", "3 metres", "190"})
         EXPECT_NE(all.find(quoted), std::string::npos) << "the help never says \"" << quoted << "\"";
+}
+
+TEST_F(CompiledHelp, TheTableOfKeysSaysWhatEachKeyDoesOnTheChart) {
+    using lumeye::acuity::ChartKey;
+    const std::map<std::string, int> keyNamed{
+        {"Enter", Qt::Key_Return}, {"Space", Qt::Key_Space}, {"Esc", Qt::Key_Escape}};
+    std::set<int> described;
+    for (const auto& row : tableRows(*file->read("/menu.htm"))) {
+        if (row.size() != 3 || row[1] != "the chart" || row[0] == "double-click") continue;
+        SCOPED_TRACE(row[0] + ": " + row[2]);
+        const auto key = keyNamed.find(row[0]);
+        ASSERT_NE(key, keyNamed.end()) << "a key this test cannot type";
+        const int code = lumeye::ui::keyCodeOf(key->second);
+        const ChartKey told = row[2].find("new chart") != std::string::npos ? ChartKey::NewChart
+                              : row[2].find("leaves") != std::string::npos  ? ChartKey::Leave
+                                                                           : ChartKey::Ignored;
+        EXPECT_EQ(lumeye::acuity::ChartKeyAction(code), told);
+        described.insert(code);
+    }
+    EXPECT_GE(described.size(), 2u);
+    for (int code = 0; code < 256; ++code) {
+        if (lumeye::acuity::ChartKeyAction(code) != ChartKey::Ignored) {
+            EXPECT_TRUE(described.count(code)) << "key code " << code << " acts on the chart; the help does not say so";
+        }
+    }
+}
+
+TEST_F(CompiledHelp, TheRowsPerScreenHeightAreTheChartsOwn) {
+    static const std::regex range(R"((\d+) to (\d+) mm)"), from(R"((\d+) mm or more)");
+    constexpr int kTallest = 3000;  // far beyond any row-count change
+    std::map<int, int> told;        // height -> how many table rows speak of it
+    for (const auto& row : tableRows(*file->read("/screen-size.htm"))) {
+        std::smatch m;
+        if (row.size() != 3) continue;
+        int low = 0, high = kTallest;
+        if (std::regex_match(row[0], m, range)) {
+            low = std::stoi(m[1]);
+            high = std::stoi(m[2]);
+        } else if (std::regex_match(row[0], m, from)) {
+            low = std::stoi(m[1]);
+        } else {
+            continue;
+        }
+        const int rows = std::stoi(row[1]);
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(row[2], lumeye::acuity::RowLabel(rows));
+        for (int mm = low; mm <= high; ++mm) {
+            ++told[mm];
+            EXPECT_EQ(lumeye::acuity::LineCountFor(static_cast<int16_t>(mm)), rows) << mm << " mm";
+        }
+    }
+    // Every height the screen-size questions accept, once.
+    ASSERT_FALSE(told.empty());
+    EXPECT_EQ(told.begin()->first, 190);
+    EXPECT_EQ(told.size(), static_cast<size_t>(kTallest - 190 + 1));
+    EXPECT_TRUE(std::all_of(told.begin(), told.end(), [](const auto& h) { return h.second == 1; }));
 }
 
 TEST(SystemRecords, FindsTheDefaultTopicAndTitleAmongOtherRecords) {
