@@ -1,13 +1,30 @@
 # Help on a real X server: F1 on the main menu and the "&Help" menu entry
 # each open the help window on its contents page; one window at a time;
-# links are followed; Escape closes it.
+# links are followed; Escape closes it. F1 in the screen-size question, the
+# chart and the card window opens the page about that window.
 source "$(dirname "$0")/lib.sh"
 
 contents="Lumeye HE Help - Contents"
 help_windows() { xdotool search --onlyvisible --name "^Lumeye HE Help" 2>/dev/null | wc -l; }
 
+# help_for WINDOW PAGE: F1 in the window shows that page; Escape in help
+# closes it and the window is still there.
+help_for() {
+    local window=$1 page=$2 title
+    title=$(xdotool getwindowname "$window")
+    focus_window "$window"
+    key F1
+    focus_window "$(wait_window "Lumeye HE Help - $page")"
+    key Escape
+    wait_no_window "Lumeye HE Help - $page"
+    [[ -n "$(find_window "$title")" ]] || fail "'$title' went away with its help"
+    pass "F1 in '$title' opens '$page'"
+}
+
 start_xvfb 1024 768 24
-start_app
+mkdir "$E2E_TMP/work"
+printf '338,"\r"\r\n211,"\r"\r\n' > "$E2E_TMP/work/screen.dat"
+start_app "$E2E_TMP/work"
 menu=$(wait_window "Lumeye - Home Edition 2.2")
 screenshot "$E2E_TMP/menu.png"
 box=$(colour_box "$E2E_TMP/menu.png" '#004040')
@@ -41,6 +58,30 @@ key Escape
 wait_no_window "Lumeye HE Help - When to see an eye professional"
 assert_eq "$(help_windows)" "0" "help windows after Escape"
 pass "Escape closes help"
+
+# Each window's own page; the input box is modal, and help over it still
+# takes the keyboard.
+option() { echo "$((client_x + 72 + $1 + 40)) $((client_y + 129 + $2 + 10))"; }
+double_click_at $(option 51 75)
+question=$(wait_window "Lumeye")
+help_for "$question" "Measuring your screen"
+focus_window "$question"
+key Escape
+wait_no_window "Lumeye"
+
+double_click_at $(option 54 228)
+chart=$(wait_window "Reduce []")
+sleep 2   # the chart is drawn
+help_for "$chart" "Taking the test"
+focus_window "$chart"
+key Escape
+wait_no_window "Reduce []"
+
+double_click_at $(option 54 150)
+card=$(wait_window "Print E-Card")
+help_for "$card" "The Letter-E card"
+xdotool windowclose "$card" 2>/dev/null || xdotool windowunmap "$card"
+wait_no_window "Print E-Card"
 
 # "Help" is the second entry of the menu bar, just above the client area.
 focus_window "$menu"
