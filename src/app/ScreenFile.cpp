@@ -89,6 +89,35 @@ void writeAll(int fd, const std::string& bytes) {
         done += static_cast<std::size_t>(n);
     }
 }
+
+// The file a path ends at: a save through a symbolic link replaces what the
+// link points to and leaves the link.
+std::string linkedFile(const std::string& path) {
+    namespace fs = std::filesystem;
+    fs::path file = path;
+    std::error_code ec;
+    // As many links as the system itself follows.
+    for (int hops = 0; hops < 40 && fs::is_symlink(file, ec); ++hops) {
+        const fs::path to = fs::read_symlink(file, ec);
+        if (ec) break;
+        file = to.is_absolute() ? to : file.parent_path() / to;
+    }
+    return file.string();
+}
+
+// Overwrites the file's bytes, shortens it to them and flushes it.
+void saveInPlace(const std::string& target, const std::string& bytes) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) throw saveError(target, std::strerror(errno));
+    try {
+        writeAll(fd, bytes);
+        if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0) throw errno;
+    } catch (int err) {
+        ::close(fd);
+        throw saveError(target, std::strerror(err));
+    }
+    if (::close(fd) != 0) throw saveError(target, std::strerror(errno));
+}
 }  // namespace
 
 std::string ScreenFileContent(int16_t width, int16_t height) {
@@ -123,12 +152,19 @@ std::optional<std::string> FindScreenFile(const std::string& folder) {
 }
 
 void SaveScreenFile(const std::string& folder, int16_t width, int16_t height) {
-    const std::string target = FindScreenFile(folder).value_or(withSeparator(folder) + kScreenFileName);
-    std::string temp = withSeparator(folder) + ".screen.dat.XXXXXX";
+    const std::string target =
+        linkedFile(FindScreenFile(folder).value_or(withSeparator(folder) + kScreenFileName));
+    const std::string bytes = ScreenFileContent(width, height);
+    std::string temp = target.substr(0, target.rfind('/') + 1) + ".screen.dat.XXXXXX";
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) throw saveError(target, std::strerror(errno));
+    if (fd < 0) {
+        // A folder that takes no new files may still hold a file the user
+        // can write: then it is rewritten where it lies.
+        if (errno == EACCES || errno == EPERM) return saveInPlace(target, bytes);
+        throw saveError(target, std::strerror(errno));
+    }
     try {
-        writeAll(fd, ScreenFileContent(width, height));
+        writeAll(fd, bytes);
         if (::fsync(fd) != 0) throw errno;
         if (::close(fd) != 0) {
             const int err = errno;

@@ -28,9 +28,11 @@ void ReadScreenFile(std::istream& in, int16_t& width, int16_t& height);
 std::optional<std::string> FindScreenFile(const std::string& folder);
 
 // Saves the dimensions into the folder's screen-size file (the existing one
-// whatever its case, or a new "screen.dat") without ever leaving a partly
-// written file: the bytes go to a temporary file in the same folder that then
-// replaces the old one. Throws lumeye::Error naming the file and the reason.
+// whatever its case, or a new "screen.dat"; through a symbolic link, the file
+// it points to) without ever leaving a partly written file: the bytes go to a
+// temporary file beside it that then replaces the old one. Where the folder
+// refuses the temporary file, the file is rewritten in place and flushed.
+// Throws lumeye::Error naming the file and the reason.
 void SaveScreenFile(const std::string& folder, int16_t width, int16_t height);
 
 }  // namespace lumeye::app

@@ -15,7 +15,10 @@ void OptionButton::mouseDoubleClickEvent(QMouseEvent* event) {
 void OptionButton::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
     // Only keys that type a character count; Space still selects the option too.
-    if (!text.isEmpty() && event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab) {
+    // A key held with Alt is a command (an accelerator, or none), not typing;
+    // AltGr, which does type characters, does not report Alt.
+    const bool typed = !text.isEmpty() && !(event->modifiers() & Qt::AltModifier);
+    if (typed && event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab) {
         if (event->key() == Qt::Key_Space) setChecked(true);
         emit keyPress(text.at(0).unicode());
         event->accept();

@@ -1,13 +1,15 @@
 #include "ui/Fonts.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QHash>
 #include <QPalette>
 #include <QWidget>
 
 namespace lumeye::ui {
 namespace {
-// Design faces and the installed Debian families that stand in for them:
+// Design faces and the installed Debian families that stand in for them
+// where the face itself is not installed:
 // Liberation is metric-compatible with Arial and Times New Roman; DejaVu Sans
 // descends from the same design brief as Verdana and Tahoma; EB Garamond is a
 // Garamond revival.
@@ -30,6 +32,7 @@ void installFontSubstitutions() {
 }
 
 QString substituteFamily(const QString& face) {
+    if (QFontDatabase::hasFamily(face)) return face;
     return substitutions().value(face.toLower(), face);
 }
 

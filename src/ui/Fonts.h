@@ -12,7 +12,8 @@ namespace lumeye::ui {
 // Roman, MS Sans Serif, Arial, verdana) to installed Debian fonts.
 void installFontSubstitutions();
 
-// The installed family that stands in for a design face.
+// The design face itself when fontconfig has it, else the installed family
+// that stands in for it.
 QString substituteFamily(const QString& face);
 
 QFont designFont(const QString& face, double points, bool bold = false);

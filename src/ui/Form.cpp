@@ -106,6 +106,10 @@ QList<Control> Form::Controls() const {
 
 QAction* Form::addMenuEntry(const QString& name, const QString& caption) {
     hasMenu_ = true;
+    // Desktops that export menus would take the bar out of the window, losing
+    // the entries that have no sub-entries and changing the client height
+    // the form is laid out from.
+    menuBar()->setNativeMenuBar(false);
     QAction* action = menuBar()->addAction(caption);
     return addControl(action, name);
 }

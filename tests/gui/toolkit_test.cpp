@@ -5,13 +5,16 @@
 #include "ui/Control.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
+#include "ui/Fonts.h"
 #include "ui/Form.h"
 #include "ui/Screen.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDBusConnection>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
@@ -212,10 +215,30 @@ private slots:
         QTest::keyClick(&option, Qt::Key_A);
         QTest::keyClick(&option, Qt::Key_Up);
         QTest::keyClick(&option, Qt::Key_Shift);
+        QTest::keyClick(&option, Qt::Key_Q, Qt::AltModifier);
         QCOMPARE(keys.count(), 3);
         QCOMPARE(keys.at(0).at(0).toInt(), 13);
         QTest::mouseDClick(&option, Qt::LeftButton);
         QCOMPARE(doubles.count(), 1);
+    }
+
+    // Run on X with a private session bus (e2e_global_menu): owning the menu
+    // registrar's name makes Qt offer to export menu bars there.
+    void menuBarStaysInTheWindowUnderAGlobalMenu() {
+        if (QGuiApplication::platformName() != QStringLiteral("xcb")) QSKIP("menus are exported from X desktops");
+        QVERIFY(QDBusConnection::sessionBus().registerService(QStringLiteral("com.canonical.AppMenu.Registrar")));
+        SampleForm& form = Forms::get<SampleForm>();
+        form.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.menuBar()->isVisible());
+        QVERIFY(form.menuBar()->height() > 0);
+        QCOMPARE(form.client()->y(), form.menuBar()->height());
+    }
+
+    // The test's fontconfig has a Verdana (tests/gui/verdana-fonts.conf.in) but no Tahoma.
+    void designFacesUsedWhereInstalled() {
+        QCOMPARE(QFontInfo(designFont(QStringLiteral("verdana"), 16)).family(), QStringLiteral("Verdana"));
+        QCOMPARE(substituteFamily(QStringLiteral("Tahoma")), QStringLiteral("DejaVu Sans"));
     }
 
     // Last: it ends the event loop of the whole program.

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -171,20 +172,53 @@ TEST_F(ScreenFileFolder, SavesAtomicallyIntoTheExistingFile) {
     EXPECT_EQ(files, 1) << "a temporary file was left behind";
 }
 
-TEST_F(ScreenFileFolder, AFailedSaveLeavesTheOldFileAndSaysWhy) {
-    write("screen.dat", ScreenFileContent(303, 227));
-    if (geteuid() != 0) {
+// While it lives, the folder takes no new files from this process (root
+// acts as nobody), although files in it may be writable.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const std::string& dir) : dir_(dir), root_(geteuid() == 0) {
         ::chmod(dir_.c_str(), 0555);
-        try {
-            SaveScreenFile(dir_, 520, 293);
-            FAIL() << "saved into a read-only folder";
-        } catch (const Error& e) {
-            EXPECT_NE(e.description().find(dir_ + "/screen.dat"), std::string::npos) << e.description();
-            EXPECT_NE(e.description().find("Permission denied"), std::string::npos) << e.description();
-        }
-        ::chmod(dir_.c_str(), 0755);
-        EXPECT_EQ(slurp("screen.dat"), ScreenFileContent(303, 227));
+        if (root_ && ::seteuid(65534) != 0) throw std::runtime_error("cannot act as nobody");
     }
+    ~ReadOnlyFolder() {
+        if (root_) (void)::seteuid(0);
+        ::chmod(dir_.c_str(), 0755);
+    }
+
+private:
+    std::string dir_;
+    bool root_;
+};
+
+TEST_F(ScreenFileFolder, SavesThroughLinksAndInPlaceInAReadOnlyFolder) {
+    fs::create_directory(dir_ + "/real");
+    write("real/kept.dat", "old");
+    fs::create_symlink("real/kept.dat", dir_ + "/screen.dat");
+    SaveScreenFile(dir_, 303, 227);
+    EXPECT_TRUE(fs::is_symlink(dir_ + "/screen.dat"));
+    EXPECT_EQ(slurp("real/kept.dat"), ScreenFileContent(303, 227));
+
+    fs::remove(dir_ + "/screen.dat");
+    write("screen.dat", ScreenFileContent(1234, 5678) + "longer than the new content");
+    ::chmod((dir_ + "/screen.dat").c_str(), 0666);
+    {
+        ReadOnlyFolder readOnly(dir_);
+        SaveScreenFile(dir_, 520, 293);
+    }
+    EXPECT_EQ(slurp("screen.dat"), ScreenFileContent(520, 293));
+
+    fs::remove(dir_ + "/screen.dat");
+    try {
+        ReadOnlyFolder readOnly(dir_);
+        SaveScreenFile(dir_, 520, 293);
+        FAIL() << "made a new file in a read-only folder";
+    } catch (const Error& e) {
+        EXPECT_NE(e.description().find(dir_ + "/screen.dat: Permission denied"), std::string::npos)
+            << e.description();
+    }
+}
+
+TEST_F(ScreenFileFolder, AFailedSaveLeavesTheOldFileAndSaysWhy) {
     // A folder in the file's place (root can write anywhere else).
     fs::remove(dir_ + "/screen.dat");
     fs::create_directory(dir_ + "/screen.dat");

@@ -1,0 +1,23 @@
+# A desktop that shows programs' menus in a global menu bar: on X, with a
+# private session bus on which the toolkit test owns the menu registrar's
+# name itself, a form's menu bar stays inside its window.
+source "$(dirname "$0")/lib.sh"
+: "${TOOLKIT_TEST:?TOOLKIT_TEST must name the toolkit test}"
+
+start_xvfb 800 600 24
+dbus-daemon --session --nofork --address="unix:dir=$E2E_TMP" --print-address=3 3>"$E2E_TMP/bus" \
+    >"$E2E_TMP/dbus.log" 2>&1 &
+E2E_PIDS+=("$!")
+for i in $(seq 1 50); do
+    [[ -s "$E2E_TMP/bus" ]] && break
+    sleep 0.1
+done
+DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_TMP/bus")
+[[ -n "$DBUS_SESSION_BUS_ADDRESS" ]] || fail "no session bus"
+export DBUS_SESSION_BUS_ADDRESS
+
+(cd "$E2E_TMP" && QT_QPA_PLATFORM=xcb "$TOOLKIT_TEST" menuBarStaysInTheWindowUnderAGlobalMenu) \
+    >"$E2E_TMP/gui.log" 2>&1 || { cat "$E2E_TMP/gui.log" >&2; fail "the menu bar under a global menu"; }
+grep -q "^PASS   : ToolkitTest::menuBarStaysInTheWindowUnderAGlobalMenu" "$E2E_TMP/gui.log" ||
+    fail "the toolkit test did not run: $(cat "$E2E_TMP/gui.log")"
+pass "the menu bar stays in the window where menus could be exported"
