@@ -1,9 +1,12 @@
 #include "app/MainForm.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
+#include "ui/Screen.h"
 
 #include <QApplication>
 #include <QIcon>
+
+#include <cstdio>
 
 #include <malloc.h>
 
@@ -15,6 +18,10 @@ int main(int argc, char* argv[]) {
     mallopt(M_MMAP_THRESHOLD, 1 << 20);
     mallopt(M_TRIM_THRESHOLD, 4 << 20);
     QApplication app(argc, argv);
+    if (const auto refusal = lumeye::ui::undrawableDisplay()) {
+        std::fprintf(stderr, "lumeye: %s\n", qPrintable(*refusal));
+        return 1;
+    }
     QApplication::setApplicationName(QStringLiteral("lumeye"));
     // Desktops tie the windows to the installed desktop entry and its icon;
     // every window without a picture of its own shows the program's icon.

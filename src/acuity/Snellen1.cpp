@@ -128,6 +128,7 @@ void snellen1::Form_Load() {
     const app::ScaleFactors factors = app::MeasureScreen(kSource);
     setScaleMode(ui::ScaleMode::Twips);
     app::ResizeControls(factors.x, factors.y, *this);
+    ui::Screen::moveToScreen(this);
     setWindowState(windowState() | Qt::WindowFullScreen);
 
     // The chart is drawn at the device's own resolution: on a high-density

@@ -18,10 +18,10 @@
 #include "ui/Screen.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QIcon>
 
 #include <exception>
+#include <filesystem>
 #include <fstream>
 
 namespace lumeye::app {
@@ -131,7 +131,10 @@ void MainForm::Form_Load() {
 
 void MainForm::readScreenSettings() {
     ScreenSettings& s = screenSettings();
-    s.DataPath = QDir::currentPath().toStdString();
+    // The folder's name as the file system has it: bytes that are not UTF-8
+    // would not survive a trip through QString.
+    std::error_code ec;
+    s.DataPath = std::filesystem::current_path(ec).native();
     if (s.DataPath.empty() || s.DataPath.back() != '/') s.DataPath += '/';
     try {
         const auto path = FindScreenFile(s.DataPath);
@@ -193,6 +196,11 @@ void MainForm::performSightTest() {
         ui::MsgBox(QStringLiteral("Before testing, please enter your computer screen dimensions in millimetres"));
         return;
     }
+    // The test is for the screen that shows the menu: the chart covers it and
+    // is measured on it, whichever screen is the primary one.
+    ui::Screen::useScreen(screen());
+    ScreenSettings& s = screenSettings();
+    BuildSizeTable(s.ScreenWidthMM, s.ScreenHeightMM);
     Hide();
     QString failure;
     try {

@@ -2,6 +2,7 @@
 
 #include "app/Module1.h"
 #include "ui/Fonts.h"
+#include "ui/Screen.h"
 #include "ui/SolidArea.h"
 
 namespace lumeye::app {
@@ -34,6 +35,7 @@ void message::Form_Load() {
     const ScaleFactors factors = MeasureScreen("message.Form_Load");
     setScaleMode(ui::ScaleMode::Twips);
     ResizeControls(factors.x, factors.y, *this);
+    ui::Screen::moveToScreen(this);
 }
 
 }  // namespace lumeye::app

@@ -4,6 +4,7 @@
 #include "ui/Application.h"
 #include "ui/Screen.h"
 
+#include <QApplication>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -21,6 +22,15 @@ SeamState& seam() {
     static SeamState state;
     return state;
 }
+
+// The window a dialogue belongs to, so that the window system shows it over
+// that window: a Wayland compositor places windows itself.
+QWidget* dialogOwner() {
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible()) return window;
+    return nullptr;
+}
 }  // namespace
 
 void MsgBox(const QString& text, const QString& title) {
@@ -28,7 +38,7 @@ void MsgBox(const QString& text, const QString& title) {
         seam().shown.append({ShownDialog::Kind::Message, text, title, {}, std::nullopt, {}});
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, dialogOwner());
     box.exec();
 }
 
@@ -42,15 +52,17 @@ QString InputBox(const QString& prompt, const QString& title, const QString& def
         }
         return seam().answers.dequeue();
     }
-    QInputDialog dialog;
+    QInputDialog dialog(dialogOwner());
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
     dialog.setTextValue(defaultText);
     dialog.setInputMode(QInputDialog::TextInput);
     Application::setHelpTopic(&dialog, helpTopic);
     if (positionTwips) {
-        dialog.move(static_cast<int>(roundHalfEven(twipsToPixelsX(positionTwips->x()))),
-                    static_cast<int>(roundHalfEven(twipsToPixelsY(positionTwips->y()))));
+        // From the corner of the program's screen, where X window managers honour it.
+        dialog.move(Screen::info().geometry.topLeft() +
+                    QPoint(static_cast<int>(roundHalfEven(twipsToPixelsX(positionTwips->x()))),
+                           static_cast<int>(roundHalfEven(twipsToPixelsY(positionTwips->y())))));
     }
     // Modal from the start: exec() would not make a box already shown modal.
     dialog.setWindowModality(Qt::ApplicationModal);

@@ -3,19 +3,24 @@
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QStyle>
+#include <QWidget>
 
 namespace lumeye::ui {
 namespace {
 std::optional<ScreenInfo> screenOverride;
+QPointer<QScreen> chosenScreen;
+
+QScreen* programScreen() { return chosenScreen ? chosenScreen.data() : QGuiApplication::primaryScreen(); }
 int currentPointer = Screen::PointerDefault;
 }  // namespace
 
 ScreenInfo Screen::info() {
     if (screenOverride) return *screenOverride;
     ScreenInfo s;
-    if (const QScreen* q = QGuiApplication::primaryScreen()) {
+    if (const QScreen* q = programScreen()) {
         s.geometry = q->geometry();
         s.availableGeometry = q->availableGeometry();
         s.logicalDpiX = q->logicalDotsPerInchX();
@@ -27,6 +32,13 @@ ScreenInfo Screen::info() {
 }
 
 void Screen::setOverride(std::optional<ScreenInfo> screen) { screenOverride = std::move(screen); }
+
+void Screen::useScreen(QScreen* screen) { chosenScreen = screen; }
+
+void Screen::moveToScreen(QWidget* window) {
+    if (QScreen* q = programScreen(); q && !screenOverride) window->setScreen(q);
+    window->move(info().geometry.topLeft());
+}
 
 double Screen::TwipsPerPixelX() { return kTwipsPerInch / info().logicalDpiX; }
 double Screen::TwipsPerPixelY() { return kTwipsPerInch / info().logicalDpiY; }
@@ -48,6 +60,16 @@ void Screen::setMousePointer(int pointer) {
     if (pointer == PointerHourglass) QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     else if (pointer != PointerDefault) QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
     currentPointer = pointer;
+}
+
+std::optional<QString> undrawableDisplay() {
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen->depth() < kLeastDrawableDepth)
+            return QStringLiteral("The display has %1 bits per pixel; Lumeye needs at least %2.")
+                .arg(screen->depth())
+                .arg(kLeastDrawableDepth);
+    }
+    return std::nullopt;
 }
 
 double twipsToPixelsX(double twips) { return twips / Screen::TwipsPerPixelX(); }

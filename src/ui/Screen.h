@@ -1,14 +1,18 @@
 #pragma once
 
 #include <QRect>
+#include <QString>
 
 #include <optional>
+
+class QScreen;
+class QWidget;
 
 namespace lumeye::ui {
 
 inline constexpr double kTwipsPerInch = 1440.0;
 
-// What the program needs to know about the primary screen.
+// What the program needs to know about its screen.
 struct ScreenInfo {
     QRect geometry;          // whole screen, logical pixels
     QRect availableGeometry; // work area: screen less panels, logical pixels
@@ -22,19 +26,26 @@ struct ScreenInfo {
 };
 
 // The screen object: sizes in layout units (1/1440 inch), layout units per
-// pixel, the client area of a full-screen window and the mouse pointer.
+// pixel, the client area of a full-screen window and the mouse pointer, all
+// of the program's screen: the primary screen until useScreen names another.
 class Screen {
 public:
     static ScreenInfo info();
     // Tests substitute a screen of any size, depth and dots per inch.
     static void setOverride(std::optional<ScreenInfo> screen);
 
+    // Makes a screen the program's screen (nullptr: the primary one again).
+    static void useScreen(QScreen* screen);
+    // Puts a top-level window at the top left-hand corner of the program's
+    // screen, so that it is shown there, full screen too.
+    static void moveToScreen(QWidget* window);
+
     static double TwipsPerPixelX();
     static double TwipsPerPixelY();
     static double Width();  // layout units
     static double Height(); // layout units
 
-    // Client area of a maximised top-level window on the primary screen:
+    // Client area of a maximised top-level window on the program's screen:
     // the work area less a window title bar.
     static int FullScreenClientWidth();
     static int FullScreenClientHeight();
@@ -45,6 +56,15 @@ public:
     static int MousePointer();
     static void setMousePointer(int pointer);
 };
+
+// Qt draws on no display of fewer bits per pixel (an 8-bit palette X server
+// makes it crash while painting the first window).
+inline constexpr int kLeastDrawableDepth = 15;
+
+// Why the program cannot show windows on the displays Qt reports (the first
+// whose depth is below kLeastDrawableDepth), or nothing when it can. Asked
+// before any window is made; the screen a test substitutes does not count.
+std::optional<QString> undrawableDisplay();
 
 double twipsToPixelsX(double twips);
 double twipsToPixelsY(double twips);

@@ -1,7 +1,7 @@
 # The acuity chart on a real X server, for one screen: sourced by the
 # acuity_chart_*.sh scripts after lib.sh. The expected layout is worked out
 # here from the chart's rules, apart from the program's own code. With a
-# whole-number QT_SCALE_FACTOR the menu and the labels' text are that much
+# QT_SCALE_FACTOR (2, or 1.5) the menu and the labels' text are that much
 # larger; the chart's pixels are the screen's own.
 
 # expected_layout WIDTH HEIGHT WIDTH_MM HEIGHT_MM: one line per item:
@@ -139,8 +139,9 @@ run_chart_test() {
     cx=${box#*+}; cx=${cx%%+*}; cy=${box##*+}
     expected_layout "$width" "$height" "$wmm" "$hmm" > "$E2E_TMP/layout.txt"
 
-    local scale=${QT_SCALE_FACTOR:-1}
-    double_click_at $((cx + (72 + 54 + 40) * scale)) $((cy + (129 + 228 + 10) * scale))
+    # Perform Sight Test, in the menu's pixels at any scale factor.
+    double_click_at $(awk -v x="$cx" -v y="$cy" -v s="${QT_SCALE_FACTOR:-1}" \
+        'BEGIN { printf "%d %d", x + (72 + 54 + 40) * s, y + (129 + 228 + 10) * s }')
     local test
     test=$(wait_window "Reduce []" 60)
     [[ -z "$(find_window "Lumeye - Home Edition 2.2")" ]] || fail "the menu stayed on screen"

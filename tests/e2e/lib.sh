@@ -59,7 +59,9 @@ pass() { echo "PASS: $*"; }
 # itself (so parallel tests never share one) and exports DISPLAY.
 start_xvfb() {
     local width=$1 height=$2 depth=$3 dpi=${4:-96}
-    local numfile="$E2E_TMP/xvfb-display"
+    # A file of its own: a number left by an earlier server would be read as this one's.
+    local numfile
+    numfile=$(mktemp "$E2E_TMP/xvfb-display.XXXX")
     Xvfb -displayfd 3 -screen 0 "${width}x${height}x${depth}" -dpi "$dpi" -nolisten tcp \
         3>"$numfile" >"$E2E_TMP/xvfb.log" 2>&1 &
     local pid=$! i n=""
@@ -75,6 +77,34 @@ start_xvfb() {
     done
     cat "$E2E_TMP/xvfb.log" >&2 || true
     fail "could not start Xvfb"
+}
+
+# start_weston WIDTH HEIGHT: a headless Weston compositor (pixman, with the
+# screenshooter of --debug) with one output of that size, on a runtime folder
+# and socket of its own; exports XDG_RUNTIME_DIR and WAYLAND_DISPLAY.
+start_weston() {
+    export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
+    export WAYLAND_DISPLAY="lumeye-$$-$RANDOM"
+    mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+    weston --backend=headless-backend.so --use-pixman --debug --width="$1" --height="$2" \
+        --socket="$WAYLAND_DISPLAY" --idle-time=0 >"$E2E_TMP/weston.log" 2>&1 &
+    local pid=$! i
+    E2E_PIDS+=("$pid")
+    for i in $(seq 1 100); do
+        [[ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ]] && grep -q "launching.*desktop-shell" "$E2E_TMP/weston.log" &&
+            return 0
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    cat "$E2E_TMP/weston.log" >&2 || true
+    fail "could not start Weston"
+}
+
+# weston_screenshot FILE: the compositor's whole output.
+weston_screenshot() {
+    rm -f "$E2E_TMP"/wayland-screenshot-*.png
+    (cd "$E2E_TMP" && weston-screenshooter) || fail "weston-screenshooter failed"
+    mv "$E2E_TMP"/wayland-screenshot-*.png "$1"
 }
 
 # start_app [WORKDIR] [BINARY]: starts the program from WORKDIR (default: a new

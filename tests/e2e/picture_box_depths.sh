@@ -1,7 +1,8 @@
 # A picture box on X servers of 24, 16 and 15 bits: the pixel routines report
 # the server's own format, and the screen shows the same picture at each depth
 # (to the precision of 5- and 6-bit channels). On an 8-bit server the routines
-# report 8 bits; Qt itself cannot paint there, so no picture is compared.
+# report 8 bits; Qt itself cannot paint there, so no picture is compared, and
+# the program refuses to start there with a message.
 source "$(dirname "$0")/lib.sh"
 : "${PICTURE_BOX_DEMO:?PICTURE_BOX_DEMO must name the picture box demo}"
 
@@ -60,3 +61,12 @@ done
 assert_eq "$(sed -n 's/^depth //p' "$APP_DIR/app.log")" 8 "depth reported on an 8-bit server"
 stop_app
 pass "8-bit server: depth 8 reported"
+
+# The program itself refuses such a display before making any window.
+start_app
+wait_app_exit 10
+set +e; wait "$APP_PID"; status=$?; set -e
+assert_eq "$status" 1 "exit status on an 8-bit server"
+grep -qFx "lumeye: The display has 8 bits per pixel; Lumeye needs at least 15." "$APP_DIR/app.log" ||
+    fail "no message on an 8-bit server: $(cat "$APP_DIR/app.log")"
+pass "8-bit server: the program says so and ends with status 1"

@@ -14,6 +14,11 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
+
 using namespace lumeye;
 using namespace lumeye::app;
 using ui::DialogSeam;
@@ -130,6 +135,21 @@ private slots:
         QCOMPARE(readAll(file()), QByteArray("303,\"\r\"\r\n227,\"\r\"\r\n"));
         QCOMPARE(screenSettings().ScreenSizeKnown, kTrue);
         QVERIFY(qAbs(sizeTable().LetterSizes[8] - 3.6405) < 0.0001);
+    }
+
+    void aFolderNameThatIsNotUtf8() {
+        const std::string folder = QFile::encodeName(dir_.path()).toStdString() + "/bytes-\xff\xfe";
+        std::filesystem::create_directory(folder);
+        std::ofstream(folder + "/screen.dat", std::ios::binary) << ScreenFileContent(303, 227);
+        QCOMPARE(::chdir(folder.c_str()), 0);
+        MainForm& menu = start();
+        QCOMPARE(screenSettings().ScreenSizeKnown, kTrue);
+        answer({"520", "293"});
+        QTest::keyClick(menu.Option2, Qt::Key_Return);
+        std::ifstream in(folder + "/screen.dat", std::ios::binary);
+        QCOMPARE(std::string(std::istreambuf_iterator<char>(in), {}), ScreenFileContent(520, 293));
+        QCOMPARE(::chdir(QFile::encodeName(startDir_).constData()), 0);
+        std::filesystem::remove_all(folder);
     }
 
     void tooSmallAsksBothAgain() {

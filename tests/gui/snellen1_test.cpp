@@ -19,6 +19,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QScreen>
 #include <QtTest>
 
 using namespace lumeye;
@@ -58,7 +59,7 @@ LayoutOnly layoutOf(const snellen1& form) {
     c.ScreenHeightMM = app::screenSettings().ScreenHeightMM;
     c.PixelsPerMMX = app::sizeTable().PixelsPerMMX;
     c.PixelsPerMMY = app::sizeTable().PixelsPerMMY;
-    c.FullScreenX = app::sizeTable().FullScreenX;
+    c.FullScreenX = static_cast<float>(app::sizeTable().FullScreenX * form.PicDest->pixelRatio());
     c.FullWidth = form.state().FullWidth;
     c.LineSizes = form.state().LineSizes;
     LayoutOnly layout;
@@ -367,6 +368,47 @@ private slots:
         QVERIFY(!ui::Forms::isLoaded<app::message>());  // the wait form is gone
         QTest::keyClick(test->PicDest, Qt::Key_Escape);
         QVERIFY(menu.isVisible());
+        QVERIFY(!ui::Forms::isLoaded<snellen1>());
+    }
+
+    // On the real screens, the last of which shows the menu; run also with
+    // two screens of different sizes and pixel ratios, and on Wayland.
+    void chartCoversTheMenusScreen() {
+        ui::Screen::setOverride(std::nullopt);
+        QScreen* screen = QGuiApplication::screens().last();
+        auto& menu = ui::Forms::get<app::MainForm>();
+        knownScreen(400, 300, 1024, 768);
+        menu.setScreen(screen);
+        menu.move(screen->geometry().topLeft() + QPoint(40, 40));
+        menu.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(&menu));
+        QCOMPARE(menu.screen(), screen);
+        QPoint waitAt;
+        QTimer::singleShot(0, [&] {
+            if (auto* wait = ui::Forms::find<app::message>()) waitAt = wait->pos();
+        });
+        emit menu.Option4->dblClick();
+        QCOMPARE(waitAt, screen->geometry().topLeft());
+        auto* test = ui::Forms::find<snellen1>();
+        QVERIFY(test);
+        QTRY_COMPARE(test->geometry(), screen->geometry());
+
+        const double ratio = screen->devicePixelRatio();
+        const double pixelsPerMM = screen->geometry().width() * ratio / 400;
+        QCOMPARE(test->PicDest->pixelRatio(), ratio);
+        QCOMPARE(app::sizeTable().PixelsPerMMX, pixelsPerMM);
+        QCOMPARE(app::sizeTable().FullScreenX, float(screen->availableGeometry().width()));
+        const LayoutOnly layout = layoutOf(*test);
+        QCOMPARE(layout.boxes[0].width(), int(roundHalfEven(pixelsPerMM * app::sizeTable().LetterSizes[1])));
+        for (int16_t direction : directionsOnCanvas(*test)) QVERIFY(direction != 0);
+        // Shown one to one: the window's own contents are the canvas's pixels.
+        const QImage canvas = test->PicDest->Image().toImage().convertToFormat(QImage::Format_RGB32);
+        QImage shown = test->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        shown.setDevicePixelRatio(1);
+        QCOMPARE(shown, canvas);
+
+        QTest::keyClick(test->PicDest, Qt::Key_Escape);
+        QTRY_VERIFY(menu.isVisible());
         QVERIFY(!ui::Forms::isLoaded<snellen1>());
     }
 };
