@@ -198,7 +198,7 @@ void MainForm::performSightTest() {
     }
     // The test is for the screen that shows the menu: the chart covers it and
     // is measured on it, whichever screen is the primary one.
-    ui::Screen::useScreen(screen());
+    ui::Screen::setProgramScreen(screen());
     ScreenSettings& s = screenSettings();
     BuildSizeTable(s.ScreenWidthMM, s.ScreenHeightMM);
     Hide();

@@ -33,7 +33,7 @@ ScreenInfo Screen::info() {
 
 void Screen::setOverride(std::optional<ScreenInfo> screen) { screenOverride = std::move(screen); }
 
-void Screen::useScreen(QScreen* screen) { chosenScreen = screen; }
+void Screen::setProgramScreen(QScreen* screen) { chosenScreen = screen; }
 
 void Screen::moveToScreen(QWidget* window) {
     if (QScreen* q = programScreen(); q && !screenOverride) window->setScreen(q);

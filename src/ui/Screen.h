@@ -27,7 +27,8 @@ struct ScreenInfo {
 
 // The screen object: sizes in layout units (1/1440 inch), layout units per
 // pixel, the client area of a full-screen window and the mouse pointer, all
-// of the program's screen: the primary screen until useScreen names another.
+// of the program's screen: the primary screen until setProgramScreen names
+// another.
 class Screen {
 public:
     static ScreenInfo info();
@@ -35,7 +36,7 @@ public:
     static void setOverride(std::optional<ScreenInfo> screen);
 
     // Makes a screen the program's screen (nullptr: the primary one again).
-    static void useScreen(QScreen* screen);
+    static void setProgramScreen(QScreen* screen);
     // Puts a top-level window at the top left-hand corner of the program's
     // screen, so that it is shown there, full screen too.
     static void moveToScreen(QWidget* window);

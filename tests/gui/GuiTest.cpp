@@ -54,6 +54,7 @@ void GuiTest::cleanup() {
     ui::Forms::unloadAll();
     ui::Screen::setMousePointer(ui::Screen::PointerDefault);
     ui::Screen::setOverride(std::nullopt);
+    ui::Screen::setProgramScreen(nullptr);
     ui::SystemPalette::reset();
     QDir::setCurrent(startFolder_);
 }

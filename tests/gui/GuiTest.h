@@ -33,7 +33,7 @@ void knownScreen(int16_t widthMM, int16_t heightMM);
 
 // Base of the widget tests. Each test starts as the program does: no screen
 // dimensions, the generator at its first value, the start-up palette, the
-// real screen, the default pointer, dialogue boxes recorded and answered
+// real primary screen, the default pointer, dialogue boxes recorded and answered
 // from a queue (ui::DialogSeam) instead of shown. After each test every form
 // is unloaded and the working folder is the one the tests started in.
 //
