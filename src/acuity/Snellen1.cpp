@@ -19,15 +19,8 @@
 namespace lumeye::acuity {
 namespace {
 constexpr const char* kSource = "snellen1.Form_Load";
-// Design positions are pixels of the 800 x 600 design screen, 15 layout units each.
-constexpr double kTwipsPerDesignPixel = 15.0;
 // picResult sits this many window units right of pic1.
 constexpr double kResultSpacing = 120;
-
-void placeDesign(QWidget* w, int left, int top, int width, int height) {
-    ui::placeTwips(w, left * kTwipsPerDesignPixel, top * kTwipsPerDesignPixel, width * kTwipsPerDesignPixel,
-                   height * kTwipsPerDesignPixel);
-}
 
 // A hidden, borderless picture box holding one master E.
 ui::PictureBox* makeMaster(int direction, QWidget* parent) {
@@ -97,7 +90,7 @@ snellen1::snellen1() : canvas_(std::make_unique<Canvas>(*this)) {
     picResult = addControl(new ui::PictureBox(area), QStringLiteral("picResult"));
     picResult->setBorderStyle(ui::PictureBox::BorderStyle::None);
     picResult->setBackColor(Qt::white);
-    placeDesign(picResult, 308, 0, 300, 300);
+    ui::placeDesign(picResult, 308, 0, 300, 300);
     picResult->hide();
 
     PicDest = addControl(new ui::PictureBox(area), QStringLiteral("PicDest"));
@@ -105,7 +98,7 @@ snellen1::snellen1() : canvas_(std::make_unique<Canvas>(*this)) {
     PicDest->setBackColor(Qt::white);
     PicDest->setScaleMode(ui::ScaleMode::Pixels);
     PicDest->setShownByServer(true);
-    placeDesign(PicDest, 0, 0, 800, 600);
+    ui::placeDesign(PicDest, 0, 0, 800, 600);
 
     pic2 = addControl(makeMaster(2, PicDest), QStringLiteral("pic2"));
     pic3 = addControl(makeMaster(3, PicDest), QStringLiteral("pic3"));
@@ -116,7 +109,7 @@ snellen1::snellen1() : canvas_(std::make_unique<Canvas>(*this)) {
     setTabOrder(picResult, PicDest);
     PicDest->setFocus();
 
-    setClientSizeTwips(800 * kTwipsPerDesignPixel, 600 * kTwipsPerDesignPixel);
+    setClientSizeDesign(800, 600);
 
     connect(PicDest, &ui::PictureBox::keyDown, this, &snellen1::PicDest_KeyDown);
     connect(PicDest, &ui::PictureBox::dblClick, this, &snellen1::PicDest_DblClick);

@@ -26,13 +26,6 @@
 
 namespace lumeye::app {
 namespace {
-// Design positions are pixels at 96 dots per inch, 15 layout units each.
-constexpr double kTwipsPerDesignPixel = 15.0;
-void placeDesign(QWidget* w, int left, int top, int width, int height) {
-    ui::placeTwips(w, left * kTwipsPerDesignPixel, top * kTwipsPerDesignPixel,
-                   width * kTwipsPerDesignPixel, height * kTwipsPerDesignPixel);
-}
-
 const QString kDimensionsTitle = QStringLiteral("Lumeye");
 const QPointF kInputBoxPosition(5250, 1900);
 const QString kDimensionsHelp = QStringLiteral("screen-size.htm");
@@ -82,30 +75,30 @@ MainForm::MainForm() {
     ui::setBackColor(Frame1, QColor(0x00, 0x80, 0x80));
     ui::setForeColor(Frame1, QColor(0x00, 0xFF, 0xFF));
     Frame1->setFont(ui::designFont(QStringLiteral("Garamond"), 14.25, true));
-    placeDesign(Frame1, 72, 129, 548, 304);
+    ui::placeDesign(Frame1, 72, 129, 548, 304);
 
     Option2 = addControl(makeOption(QStringLiteral("Entre Screen &Dimensions"), Frame1), QStringLiteral("Option2"));
-    placeDesign(Option2, 51, 75, 361, 20);
+    ui::placeDesign(Option2, 51, 75, 361, 20);
     Option3 = addControl(makeOption(QStringLiteral("&Print Letter-E Card"), Frame1), QStringLiteral("Option3"));
-    placeDesign(Option3, 54, 150, 273, 20);
+    ui::placeDesign(Option3, 54, 150, 273, 20);
     Option4 = addControl(makeOption(QStringLiteral("Perform Sight &Test"), Frame1), QStringLiteral("Option4"));
-    placeDesign(Option4, 54, 228, 273, 20);
+    ui::placeDesign(Option4, 54, 228, 273, 20);
 
     Label2 = addControl(makeLabel(QStringLiteral("Lumeye - Home Edition"), area, QColor(0xFF, 0xC0, 0xC0),
                                   QStringLiteral("Tahoma")), QStringLiteral("Label2"));
-    placeDesign(Label2, 136, 56, 369, 25);
+    ui::placeDesign(Label2, 136, 56, 369, 25);
     Label1 = addControl(makeLabel(QStringLiteral("Press F1 for Help"), area, QColor(0xFF, 0xFF, 0x00),
                                   QStringLiteral("Times New Roman")), QStringLiteral("Label1"));
-    placeDesign(Label1, 132, 465, 168, 25);
+    ui::placeDesign(Label1, 132, 465, 168, 25);
     Label3 = addControl(makeLabel(QStringLiteral("Exit"), area, QColor(0xFF, 0xFF, 0x80),
                                   QStringLiteral("Times New Roman")), QStringLiteral("Label3"));
     ui::setForeColor(Label3, QColor(0x80, 0x00, 0x00));
-    placeDesign(Label3, 405, 468, 73, 25);
+    ui::placeDesign(Label3, 405, 468, 73, 25);
 
     setTabOrder(Option2, Option3);
     setTabOrder(Option3, Option4);
 
-    setClientSizeTwips(690 * kTwipsPerDesignPixel, 542 * kTwipsPerDesignPixel);
+    setClientSizeDesign(690, 542);
     setFixedSize(size());
 
     connect(Option2, &ui::OptionButton::dblClick, this, &MainForm::Option2_DblClick);

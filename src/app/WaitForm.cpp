@@ -6,11 +6,6 @@
 #include "ui/SolidArea.h"
 
 namespace lumeye::app {
-namespace {
-// Design positions are pixels of the 800 x 600 design screen, 15 layout units each.
-constexpr double kTwipsPerDesignPixel = 15.0;
-}  // namespace
-
 message::message() {
     setWindowTitle(QStringLiteral("Form1"));
     // No frame: scaled like its label, the design client area becomes the screen.
@@ -24,10 +19,9 @@ message::message() {
     ui::setForeColor(Label1, QColor(0xFF, 0x00, 0x00));
     Label1->setFont(ui::designFont(QStringLiteral("Arial"), 24));
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    ui::placeTwips(Label1, 296 * kTwipsPerDesignPixel, 295 * kTwipsPerDesignPixel, 313 * kTwipsPerDesignPixel,
-                   65 * kTwipsPerDesignPixel);
+    ui::placeDesign(Label1, 296, 295, 313, 65);
 
-    setClientSizeTwips(800 * kTwipsPerDesignPixel, 600 * kTwipsPerDesignPixel);
+    setClientSizeDesign(800, 600);
     setScaleMode(ui::ScaleMode::Pixels);
 }
 

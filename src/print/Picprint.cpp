@@ -13,13 +13,6 @@
 
 namespace lumeye::print {
 namespace {
-// Design positions are pixels at 96 dots per inch, 15 layout units each.
-constexpr double kTwipsPerDesignPixel = 15.0;
-void placeDesign(QWidget* w, int left, int top, int width, int height) {
-    ui::placeTwips(w, left * kTwipsPerDesignPixel, top * kTwipsPerDesignPixel, width * kTwipsPerDesignPixel,
-                   height * kTwipsPerDesignPixel);
-}
-
 ui::CommandButton* makeButton(const QString& caption, QWidget* parent) {
     auto* button = new ui::CommandButton(caption, parent);
     button->setFont(ui::designFont(QStringLiteral("MS Sans Serif"), 13.5, true));
@@ -36,22 +29,22 @@ Picprint::Picprint()
     ui::setBackColor(area, QColor(255, 192, 192));
 
     Picture1 = addControl(new ui::PictureBox(area), QStringLiteral("Picture1"));
-    placeDesign(Picture1, 24, 32, 302, 302);
+    ui::placeDesign(Picture1, 24, 32, 302, 302);
     Picture1->setPicture(ui::StdPicture::load(QStringLiteral(":/card-e.bmp")));
 
     CmdPrint = addControl(makeButton(QStringLiteral("&Print Card"), area), QStringLiteral("CmdPrint"));
     QPalette buttonPalette = CmdPrint->palette();
     buttonPalette.setColor(QPalette::Button, QApplication::palette().color(QPalette::Base));
     CmdPrint->setPalette(buttonPalette);
-    placeDesign(CmdPrint, 384, 128, 137, 57);
+    ui::placeDesign(CmdPrint, 384, 128, 137, 57);
 
     Command1 = addControl(makeButton(QStringLiteral("E&xit"), area), QStringLiteral("Command1"));
-    placeDesign(Command1, 400, 240, 113, 49);
+    ui::placeDesign(Command1, 400, 240, 113, 49);
 
     setTabOrder(Picture1, CmdPrint);
     setTabOrder(CmdPrint, Command1);
 
-    setClientSizeTwips(555 * kTwipsPerDesignPixel, 440 * kTwipsPerDesignPixel);
+    setClientSizeDesign(555, 440);
     setFixedSize(size());
 
     connect(CmdPrint, &QPushButton::clicked, this, &Picprint::CmdPrint_Click);

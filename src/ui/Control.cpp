@@ -56,6 +56,11 @@ void placeTwips(QWidget* widget, double left, double top, double width, double h
     widget->setGeometry(wholePixels(twipsToPixelsX(left)), wholePixels(twipsToPixelsY(top)),
                         wholePixels(twipsToPixelsX(width)), wholePixels(twipsToPixelsY(height)));
 }
+void placeDesign(QWidget* widget, int left, int top, int width, int height) {
+    placeTwips(widget, left * kTwipsPerDesignPixel, top * kTwipsPerDesignPixel, width * kTwipsPerDesignPixel,
+               height * kTwipsPerDesignPixel);
+}
+
 
 Control::Control(QObject* object) : object_(object) {}
 

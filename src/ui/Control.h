@@ -64,4 +64,9 @@ int fromContainerUnitsY(const QWidget* widget, double units);
 // Places a widget at a design position given in layout units.
 void placeTwips(QWidget* widget, double left, double top, double width, double height);
 
+// The forms are designed in pixels of a 96 dots-per-inch screen: 15 layout units each.
+inline constexpr double kTwipsPerDesignPixel = 15.0;
+// Places a widget at a design position given in design pixels.
+void placeDesign(QWidget* widget, int left, int top, int width, int height);
+
 }  // namespace lumeye::ui

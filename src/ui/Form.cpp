@@ -87,6 +87,10 @@ void Form::setClientSizeTwips(double width, double height) {
     resize(wholePixels(twipsToPixelsX(width)), wholePixels(twipsToPixelsY(height)) + menuHeight);
 }
 
+void Form::setClientSizeDesign(int width, int height) {
+    setClientSizeTwips(width * kTwipsPerDesignPixel, height * kTwipsPerDesignPixel);
+}
+
 ScaleMode Form::scaleMode() const { return scaleModeOf(client()); }
 
 void Form::setScaleMode(ScaleMode mode) {

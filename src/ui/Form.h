@@ -39,8 +39,9 @@ public:
     double Height() const;
     void Move(double left, double top, double width, double height);
 
-    // Client area size (design), in layout units.
+    // Client area size (design), in layout units and in design pixels.
     void setClientSizeTwips(double width, double height);
+    void setClientSizeDesign(int width, int height);
 
     ScaleMode scaleMode() const;
     void setScaleMode(ScaleMode mode);
