@@ -1,17 +1,15 @@
 #include "print/Dib.h"
 
 #include "core/Numeric.h"
+#include "ui/Palette.h"
 
 #include <QColor>
 
 namespace lumeye::print {
 namespace {
-// The colour table a 4-bit DIB is given: the 16 standard colours of a
-// 16-colour display, in their index order.
-constexpr std::array<QRgb, Dib4::kColours> kStandardColours = {
-    0xFF000000, 0xFF800000, 0xFF008000, 0xFF808000, 0xFF000080, 0xFF800080, 0xFF008080, 0xFFC0C0C0,
-    0xFF808080, 0xFFFF0000, 0xFF00FF00, 0xFFFFFF00, 0xFF0000FF, 0xFFFF00FF, 0xFF00FFFF, 0xFFFFFFFF,
-};
+// A 4-bit DIB's colour table: the standard colours, in their index order.
+using ui::kStandardColours;
+static_assert(kStandardColours.size() == Dib4::kColours);
 
 void put16(uint8_t* at, int16_t value) {
     const auto v = static_cast<uint16_t>(value);
@@ -28,21 +26,6 @@ int32_t get32(const uint8_t* at) {
                                 (uint32_t(at[3]) << 24));
 }
 
-uint8_t nearestStandardColour(QRgb colour) {
-    int best = 0;
-    long bestDistance = -1;
-    for (int i = 0; i < Dib4::kColours; ++i) {
-        const long dr = qRed(colour) - qRed(kStandardColours[i]);
-        const long dg = qGreen(colour) - qGreen(kStandardColours[i]);
-        const long db = qBlue(colour) - qBlue(kStandardColours[i]);
-        const long distance = dr * dr + dg * dg + db * db;
-        if (bestDistance < 0 || distance < bestDistance) {
-            best = i;
-            bestDistance = distance;
-        }
-    }
-    return static_cast<uint8_t>(best);
-}
 }  // namespace
 
 int32_t Dib4::width() const { return get32(&info[4]); }
@@ -76,7 +59,7 @@ Dib4 toDib4(const QImage& picture) {
     for (int32_t y = 0; y < height; ++y) {
         uint8_t* row = dib.bits.data() + static_cast<size_t>(height - 1 - y) * rowLength;
         for (int32_t x = 0; x < width; ++x) {
-            const uint8_t index = nearestStandardColour(picture.pixel(x, y));
+            const auto index = static_cast<uint8_t>(ui::nearestStandardColour(picture.pixel(x, y)));
             row[x / 2] |= (x % 2 == 0) ? static_cast<uint8_t>(index << 4) : index;
         }
     }

@@ -9,23 +9,10 @@
 
 namespace lumeye::ui {
 namespace {
-constexpr QRgb kVgaColours[16] = {
-    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
-    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
-};
-
 // 5 and 6-bit channels widen by repeating their top bits, so full scale is 255
 // and the narrowing below gives back the stored value.
 inline int widen5(unsigned v) { return int((v << 3) | (v >> 2)); }
 inline int widen6(unsigned v) { return int((v << 2) | (v >> 4)); }
-
-int nearestVga(QRgb c) {
-    PaletteEntry table[16];
-    for (int i = 0; i < 16; ++i)
-        table[i] = PaletteEntry{uint8_t(qRed(kVgaColours[i])), uint8_t(qGreen(kVgaColours[i])),
-                                uint8_t(qBlue(kVgaColours[i])), 0};
-    return nearestEntry(table, 16, c);
-}
 
 // Stored value <-> colour for one layout. The palette layouts look colours up
 // through a per-call cache, since pictures repeat few colours many times.
@@ -81,7 +68,7 @@ public:
     QRgb decode(uint32_t v) const {
         switch (layout_) {
         case PixelLayout::Mono1: return v ? 0xFFFFFFFFu : 0xFF000000u;
-        case PixelLayout::Vga4: return 0xFF000000u | kVgaColours[v & 15];
+        case PixelLayout::Vga4: return kStandardColours[v & 15];
         case PixelLayout::Indexed8: return 0xFF000000u | system_[v & 255];
         case PixelLayout::Rgb555: return qRgb(widen5((v >> 10) & 31), widen5((v >> 5) & 31), widen5(v & 31));
         case PixelLayout::Rgb565: return qRgb(widen5((v >> 11) & 31), widen6((v >> 5) & 63), widen5(v & 31));
@@ -111,7 +98,7 @@ public:
                 const uint32_t toWhite = (255 - r) * (255 - r) + (255 - g) * (255 - g) + (255 - b) * (255 - b);
                 v = toWhite <= toBlack ? 1 : 0;
             }
-            else if (layout_ == PixelLayout::Vga4) v = uint32_t(nearestVga(c));
+            else if (layout_ == PixelLayout::Vga4) v = uint32_t(nearestStandardColour(c));
             else v = SystemPalette::nearestIndex(c);
             cache_.emplace(c, v);
         }

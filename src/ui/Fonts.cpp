@@ -1,5 +1,7 @@
 #include "ui/Fonts.h"
 
+#include "ui/Palette.h"
+
 #include <QFont>
 #include <QFontDatabase>
 #include <QHash>
@@ -44,12 +46,10 @@ QFont designFont(const QString& face, double points, bool bold) {
 }
 
 QColor qbColor(int index) {
-    static const QColor palette[16] = {
-        {0, 0, 0},     {0, 0, 128},   {0, 128, 0},   {0, 128, 128}, {128, 0, 0},   {128, 0, 128},
-        {128, 128, 0}, {192, 192, 192}, {128, 128, 128}, {0, 0, 255}, {0, 255, 0},   {0, 255, 255},
-        {255, 0, 0},   {255, 0, 255}, {255, 255, 0}, {255, 255, 255},
-    };
-    return palette[index & 15];
+    // These numbers give blue 1 and red 4; the display's index order has them
+    // the other way round.
+    static constexpr int kStandardIndex[16] = {0, 4, 2, 6, 1, 5, 3, 7, 8, 12, 10, 14, 9, 13, 11, 15};
+    return QColor(kStandardColours[kStandardIndex[index & 15]]);
 }
 
 void setBackColor(QWidget* widget, const QColor& colour) {

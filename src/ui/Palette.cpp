@@ -98,6 +98,15 @@ int nearestEntry(const PaletteEntry* table, int count, QRgb colour) {
     return best;
 }
 
+int nearestStandardColour(QRgb colour) {
+    static const auto table = [] {
+        std::array<PaletteEntry, kStandardColours.size()> entries;
+        for (std::size_t i = 0; i < entries.size(); ++i) entries[i] = toEntry(kStandardColours[i]);
+        return entries;
+    }();
+    return nearestEntry(table.data(), int(table.size()), colour);
+}
+
 uint32_t GetPaletteEntries(HPALETTE palette, uint32_t start, uint32_t count, PaletteEntry* out) {
     if (!palette) return 0;
     const auto& entries = palette->entries();

@@ -101,4 +101,13 @@ public:
 // first of equals): the one colour search both palette kinds use.
 int nearestEntry(const PaletteEntry* table, int count, QRgb colour);
 
+// The 16 colours of a 16-colour display, in its index order: black, the dark
+// colours, light grey, dark grey, the bright colours, white.
+inline constexpr std::array<QRgb, 16> kStandardColours = {
+    0xFF000000, 0xFF800000, 0xFF008000, 0xFF808000, 0xFF000080, 0xFF800080, 0xFF008080, 0xFFC0C0C0,
+    0xFF808080, 0xFFFF0000, 0xFF00FF00, 0xFFFFFF00, 0xFF0000FF, 0xFFFF00FF, 0xFF00FFFF, 0xFFFFFFFF,
+};
+// Index of the standard colour nearest to a colour, as nearestEntry finds it.
+int nearestStandardColour(QRgb colour);
+
 }  // namespace lumeye::ui
