@@ -26,6 +26,12 @@ const QHash<QString, QString>& substitutions() {
     };
     return table;
 }
+
+void setRoles(QWidget* widget, std::initializer_list<QPalette::ColorRole> roles, const QColor& colour) {
+    QPalette p = widget->palette();
+    for (QPalette::ColorRole role : roles) p.setColor(role, colour);
+    widget->setPalette(p);
+}
 }  // namespace
 
 void installFontSubstitutions() {
@@ -53,20 +59,12 @@ QColor qbColor(int index) {
 }
 
 void setBackColor(QWidget* widget, const QColor& colour) {
-    QPalette p = widget->palette();
-    p.setColor(QPalette::Window, colour);
-    p.setColor(QPalette::Button, colour);
-    p.setColor(QPalette::Base, colour);
-    widget->setPalette(p);
+    setRoles(widget, {QPalette::Window, QPalette::Button, QPalette::Base}, colour);
     widget->setAutoFillBackground(true);
 }
 
 void setForeColor(QWidget* widget, const QColor& colour) {
-    QPalette p = widget->palette();
-    p.setColor(QPalette::WindowText, colour);
-    p.setColor(QPalette::ButtonText, colour);
-    p.setColor(QPalette::Text, colour);
-    widget->setPalette(p);
+    setRoles(widget, {QPalette::WindowText, QPalette::ButtonText, QPalette::Text}, colour);
 }
 
 }  // namespace lumeye::ui
