@@ -2,6 +2,7 @@
 
 #include "core/Error.h"
 #include "core/Numeric.h"
+#include "ui/Rgb16.h"
 
 #include <algorithm>
 #include <bit>
@@ -9,13 +10,8 @@
 
 namespace lumeye::pixelcodec {
 namespace {
-// A 16-bit word of a 5-5-5 or 5-6-5 pixel, low byte first.
-inline unsigned wordAt(const uint8_t* row, int x) { return unsigned(row[2 * x]) | (unsigned(row[2 * x + 1]) << 8); }
-
-inline void putWord(uint8_t* row, int x, unsigned v) {
-    row[2 * x] = uint8_t(v & 255);
-    row[2 * x + 1] = uint8_t((v >> 8) & 255);
-}
+using ui::rgb16::putWord;
+using ui::rgb16::wordAt;
 
 inline void clamp(uint8_t& channel, uint8_t top) {
     if (channel > top) channel = top;
@@ -33,6 +29,19 @@ void unpackWords(const uint8_t* row, PixelTriple* out, int width) {
         std::memcpy(to + 3 * x, &word, 4);
     }
     if (width > 0) out[width - 1] = PixelTriple{row[4 * width - 4], row[4 * width - 3], row[4 * width - 2]};
+}
+
+// Triples to 16-bit words, each channel first clamped, in the triple itself,
+// to the word's range for it.
+template <unsigned (*Pack)(unsigned, unsigned, unsigned)>
+void packWords16(PixelTriple* in, uint8_t* row, int width, uint8_t greenTop) {
+    for (int x = 0; x < width; ++x) {
+        PixelTriple& p = in[x];
+        clamp(p.Red, 31);
+        clamp(p.Green, greenTop);
+        clamp(p.Blue, 31);
+        putWord(row, x, Pack(p.Red, p.Green, p.Blue));
+    }
 }
 
 // The first three bytes of a word read from memory, whatever the byte order.
@@ -135,24 +144,8 @@ std::vector<uint8_t> pack(int depth, PixelArray& pixels, int16_t rowBytes, ui::H
             }
             break;
         }
-        case 15:
-            for (int x = 0; x < width; ++x) {
-                PixelTriple& p = in[x];
-                clamp(p.Red, 31);
-                clamp(p.Green, 31);
-                clamp(p.Blue, 31);
-                putWord(row, x, (unsigned(p.Red) * 32 + p.Green) * 32 + p.Blue);
-            }
-            break;
-        case 16:
-            for (int x = 0; x < width; ++x) {
-                PixelTriple& p = in[x];
-                clamp(p.Red, 31);
-                clamp(p.Green, 63);
-                clamp(p.Blue, 31);
-                putWord(row, x, (unsigned(p.Red) * 64 + p.Green) * 32 + p.Blue);
-            }
-            break;
+        case 15: packWords16<ui::rgb16::pack555>(in, row, width, 31); break;
+        case 16: packWords16<ui::rgb16::pack565>(in, row, width, 63); break;
         case 24:
             if (width > 0) std::memcpy(row, in, size_t(3) * size_t(width));
             break;

@@ -1,6 +1,7 @@
 #include "ui/DeviceBitmap.h"
 
 #include "ui/Palette.h"
+#include "ui/Rgb16.h"
 #include "ui/Screen.h"
 
 #include <algorithm>
@@ -14,11 +15,12 @@ namespace {
 inline int widen5(unsigned v) { return int((v << 3) | (v >> 2)); }
 inline int widen6(unsigned v) { return int((v << 2) | (v >> 4)); }
 
-// Stored value <-> colour for one layout. The palette layouts look colours up
-// through a per-call cache, since pictures repeat few colours many times.
-class Codec {
+// The pixel format of one layout: stored values read and written, and turned
+// into colours and back. The palette layouts look colours up through a
+// per-call cache, since pictures repeat few colours many times.
+class PixelFormat {
 public:
-    explicit Codec(PixelLayout layout) : layout_(layout), system_(SystemPalette::colours()) {}
+    explicit PixelFormat(PixelLayout layout) : layout_(layout), system_(SystemPalette::colours()) {}
 
     uint32_t load(const uint8_t* row, int x) const {
         switch (layout_) {
@@ -26,7 +28,7 @@ public:
         case PixelLayout::Vga4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15u;
         case PixelLayout::Indexed8: return row[x];
         case PixelLayout::Rgb555:
-        case PixelLayout::Rgb565: return uint32_t(row[2 * x]) | (uint32_t(row[2 * x + 1]) << 8);
+        case PixelLayout::Rgb565: return rgb16::wordAt(row, x);
         case PixelLayout::Bgr24: return uint32_t(row[3 * x]) | (uint32_t(row[3 * x + 1]) << 8) | (uint32_t(row[3 * x + 2]) << 16);
         case PixelLayout::Bgrx32: return uint32_t(row[4 * x]) | (uint32_t(row[4 * x + 1]) << 8) | (uint32_t(row[4 * x + 2]) << 16);
         }
@@ -47,10 +49,7 @@ public:
         }
         case PixelLayout::Indexed8: row[x] = uint8_t(v); break;
         case PixelLayout::Rgb555:
-        case PixelLayout::Rgb565:
-            row[2 * x] = uint8_t(v);
-            row[2 * x + 1] = uint8_t(v >> 8);
-            break;
+        case PixelLayout::Rgb565: rgb16::putWord(row, x, v); break;
         case PixelLayout::Bgr24:
             row[3 * x] = uint8_t(v);
             row[3 * x + 1] = uint8_t(v >> 8);
@@ -81,8 +80,8 @@ public:
     uint32_t encode(QRgb c) {
         const uint32_t r = qRed(c), g = qGreen(c), b = qBlue(c);
         switch (layout_) {
-        case PixelLayout::Rgb555: return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-        case PixelLayout::Rgb565: return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+        case PixelLayout::Rgb555: return rgb16::pack555(r >> 3, g >> 3, b >> 3);
+        case PixelLayout::Rgb565: return rgb16::pack565(r >> 3, g >> 2, b >> 3);
         case PixelLayout::Bgr24:
         case PixelLayout::Bgrx32: return c & 0xFFFFFF;
         default: break;
@@ -154,13 +153,13 @@ DeviceBitmap::DeviceBitmap(int width, int height, PixelLayout layout)
       widthBytes_(widthBytesOf(layout, width_)), bits_(size_t(widthBytes_) * size_t(height_)) {}
 
 QRgb DeviceBitmap::pixel(int x, int y) const {
-    const Codec codec(layout_);
-    return codec.decode(codec.load(scanLine(y), x));
+    const PixelFormat format(layout_);
+    return format.decode(format.load(scanLine(y), x));
 }
 
 void DeviceBitmap::setPixel(int x, int y, QRgb colour) {
-    Codec codec(layout_);
-    codec.store(scanLine(y), x, codec.encode(colour));
+    PixelFormat format(layout_);
+    format.store(scanLine(y), x, format.encode(colour));
 }
 
 void DeviceBitmap::fill(QRgb colour) { fillRect(bounds(*this), colour); }
@@ -168,20 +167,20 @@ void DeviceBitmap::fill(QRgb colour) { fillRect(bounds(*this), colour); }
 void DeviceBitmap::fillRect(const QRect& area, QRgb colour) {
     const QRect r = area.intersected(bounds(*this));
     if (r.isEmpty()) return;
-    Codec codec(layout_);
-    const uint32_t v = codec.encode(colour);
+    PixelFormat format(layout_);
+    const uint32_t v = format.encode(colour);
     const int bits = bitsPixelOf(layout_);
     if (bits < 8) {
         for (int y = r.top(); y <= r.bottom(); ++y) {
             uint8_t* row = scanLine(y);
-            for (int x = r.left(); x <= r.right(); ++x) codec.store(row, x, v);
+            for (int x = r.left(); x <= r.right(); ++x) format.store(row, x, v);
         }
         return;
     }
     // Whole bytes per pixel: the area's first row is filled pixel by pixel,
     // the others are copies of it (a cleared canvas is megabytes).
     uint8_t* first = scanLine(r.top());
-    for (int x = r.left(); x <= r.right(); ++x) codec.store(first, x, v);
+    for (int x = r.left(); x <= r.right(); ++x) format.store(first, x, v);
     const size_t offset = size_t(r.left()) * size_t(bits / 8);
     const size_t span = size_t(r.width()) * size_t(bits / 8);
     for (int y = r.top() + 1; y <= r.bottom(); ++y) std::memcpy(scanLine(y) + offset, first + offset, span);
@@ -191,7 +190,7 @@ QImage DeviceBitmap::toImage(const QRect& area) const {
     const QRect r = area.intersected(bounds(*this));
     QImage out(r.size(), QImage::Format_RGB32);
     if (r.isEmpty()) return out;
-    const Codec codec(layout_);
+    const PixelFormat format(layout_);
     for (int y = 0; y < r.height(); ++y) {
         const uint8_t* row = scanLine(r.top() + y);
         auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
@@ -204,7 +203,7 @@ QImage DeviceBitmap::toImage(const QRect& area) const {
                 dst[x] = 0xFF000000u | word;
             }
         } else {
-            for (int x = 0; x < r.width(); ++x) dst[x] = codec.decode(codec.load(row, r.left() + x));
+            for (int x = 0; x < r.width(); ++x) dst[x] = format.decode(format.load(row, r.left() + x));
         }
     }
     return out;
@@ -216,7 +215,7 @@ void DeviceBitmap::drawImage(const QPoint& at, const QImage& image) {
     const QImage src = (image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32)
                            ? image
                            : image.convertToFormat(QImage::Format_RGB32);
-    Codec codec(layout_);
+    PixelFormat format(layout_);
     const int sx = target.left() - at.x();
     const int sy = target.top() - at.y();
     for (int y = 0; y < target.height(); ++y) {
@@ -229,7 +228,7 @@ void DeviceBitmap::drawImage(const QPoint& at, const QImage& image) {
                 std::memcpy(to + 4 * x, &word, 4);
             }
         } else {
-            for (int x = 0; x < target.width(); ++x) codec.store(row, target.left() + x, codec.encode(from[x]));
+            for (int x = 0; x < target.width(); ++x) format.store(row, target.left() + x, format.encode(from[x]));
         }
     }
 }
