@@ -2,21 +2,14 @@
 
 // Screens the benchmarks run on: a substituted display of a given size and
 // depth, and the screen settings a user of such a display would have entered.
-#include "app/SizeTable.h"
-#include "app/State.h"
-#include "ui/Screen.h"
+#include "GuiTest.h"
 
 #include <cstdint>
 
 namespace lumeye::bench {
 
 inline void useDisplay(int width, int height, int depth = 24, int bitsPerPixel = 0) {
-    ui::ScreenInfo s;
-    s.geometry = QRect(0, 0, width, height);
-    s.availableGeometry = s.geometry;
-    s.depth = depth;
-    s.bitsPerPixel = bitsPerPixel;
-    ui::Screen::setOverride(s);
+    testing::useScreen({.width = width, .height = height, .depth = depth, .bitsPerPixel = bitsPerPixel});
 }
 
 // A 520 x 293 mm screen (23.6 inches): at 3840 x 2160 its largest letters are
@@ -24,13 +17,6 @@ inline void useDisplay(int width, int height, int depth = 24, int bitsPerPixel =
 inline constexpr int16_t kScreenWidthMM = 520;
 inline constexpr int16_t kScreenHeightMM = 293;
 
-inline void knownScreen(int fullX, int fullY) {
-    app::resetState();
-    app::ScreenSettings& s = app::screenSettings();
-    s.ScreenWidthMM = kScreenWidthMM;
-    s.ScreenHeightMM = kScreenHeightMM;
-    s.ScreenSizeKnown = app::kTrue;
-    app::BuildSizeTable(app::sizeTable(), kScreenWidthMM, kScreenHeightMM, true, fullX, fullY);
-}
+inline void knownScreen(int fullX, int fullY) { testing::knownScreen(kScreenWidthMM, kScreenHeightMM, fullX, fullY); }
 
 }  // namespace lumeye::bench

@@ -11,7 +11,7 @@
 
 namespace lumeye::testing {
 
-ui::ScreenInfo screenOf(const TestScreen& screen) {
+void useScreen(const TestScreen& screen) {
     ui::ScreenInfo s;
     s.geometry = QRect(0, 0, screen.width, screen.height);
     s.availableGeometry = QRect(0, 0, screen.width, screen.height - screen.panel);
@@ -19,10 +19,8 @@ ui::ScreenInfo screenOf(const TestScreen& screen) {
     s.bitsPerPixel = screen.bitsPerPixel;
     s.logicalDpiX = s.logicalDpiY = screen.dpi;
     s.devicePixelRatio = screen.devicePixelRatio;
-    return s;
+    ui::Screen::setOverride(s);
 }
-
-void useScreen(const TestScreen& screen) { ui::Screen::setOverride(screenOf(screen)); }
 
 void knownScreen(int16_t widthMM, int16_t heightMM, int fullX, int fullY) {
     app::resetState();

@@ -1,7 +1,5 @@
 #pragma once
 
-// What every widget test starts from and leaves behind, and the screens the
-// tests put in place of the real one.
 #include "ui/Screen.h"
 
 #include <QObject>
@@ -10,26 +8,6 @@
 #include <cstdint>
 
 namespace lumeye::testing {
-
-// A substituted primary screen: a 96 dpi, 24-bit display unless told otherwise.
-struct TestScreen {
-    int width = 1024;
-    int height = 768;
-    int depth = 24;
-    int bitsPerPixel = 0; // as ScreenInfo::bitsPerPixel
-    double dpi = 96;
-    double devicePixelRatio = 1;
-    int panel = 0; // pixels of a panel along the bottom, outside the work area
-};
-
-ui::ScreenInfo screenOf(const TestScreen& screen);
-void useScreen(const TestScreen& screen);
-
-// Screen dimensions read at start-up, and the size table built from them for
-// a full-screen client area of fullX x fullY pixels.
-void knownScreen(int16_t widthMM, int16_t heightMM, int fullX, int fullY);
-// The same for the full-screen client area of the screen in use.
-void knownScreen(int16_t widthMM, int16_t heightMM);
 
 // Base of the widget tests. Each test starts as the program does: no screen
 // dimensions, the generator at its first value, the start-up palette, the
@@ -56,5 +34,24 @@ private slots:
 private:
     QString startFolder_;
 };
+
+// A substituted primary screen: a 96 dpi, 24-bit display unless told otherwise.
+struct TestScreen {
+    int width = 1024;
+    int height = 768;
+    int depth = 24;
+    int bitsPerPixel = 0; // as ScreenInfo::bitsPerPixel
+    double dpi = 96;
+    double devicePixelRatio = 1;
+    int panel = 0; // pixels of a panel along the bottom, outside the work area
+};
+
+void useScreen(const TestScreen& screen);
+
+// Screen dimensions read at start-up, and the size table built from them for
+// a full-screen client area of fullX x fullY pixels.
+void knownScreen(int16_t widthMM, int16_t heightMM, int fullX, int fullY);
+// The same for the full-screen client area of the screen in use.
+void knownScreen(int16_t widthMM, int16_t heightMM);
 
 }  // namespace lumeye::testing
