@@ -37,10 +37,11 @@ PixelArray masterPixels() {
 void BM_AveragePixels(benchmark::State& state) {
     const int size = int(state.range(0));
     const PixelArray source = masterPixels();
-    const acuity::ReduceParams params = acuity::MakeReduceParams(0, 0, 300, 300, 0, 0, float(size), float(size));
+    const acuity::ReduceParams params =
+        acuity::MakeReduceParams(0, 0, 300, 300, 0, 0, float(size), float(size), "snellen1.ReducePicture");
     PixelArray target(size, size);
     for (auto _ : state) {
-        acuity::AveragePixels(source, target, params);
+        acuity::AveragePixels(source, target, params, "snellen1.AveragePixels");
         benchmark::DoNotOptimize(target.row(0));
     }
     state.SetLabel("pixel arrays");
@@ -55,13 +56,14 @@ void BM_AveragePixelsOnBoxes(benchmark::State& state) {
     target.setBackColor(Qt::white);
     target.setScaleMode(ui::ScaleMode::Pixels);
     target.resize(size, size);
-    const acuity::ReduceParams params = acuity::MakeReduceParams(0, 0, 300, 300, 0, 0, float(size), float(size));
+    const acuity::ReduceParams params =
+        acuity::MakeReduceParams(0, 0, 300, 300, 0, 0, float(size), float(size), "snellen1.ReducePicture");
     for (auto _ : state) {
         PixelArray sourcePixels, targetPixels;
         int16_t depth = 0;
         DDBHelper::GetBitmapPixels(source, sourcePixels, depth);
         DDBHelper::GetBitmapPixels(target, targetPixels, depth);
-        acuity::AveragePixels(sourcePixels, targetPixels, params);
+        acuity::AveragePixels(sourcePixels, targetPixels, params, "snellen1.AveragePixels");
         DDBHelper::SetBitmapPixels(target, depth, targetPixels);
         target.setPicture(ui::StdPicture(target.Image()));
     }

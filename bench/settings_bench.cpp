@@ -13,7 +13,7 @@ static void BM_ReadScreenFile(benchmark::State& state) {
     for (auto _ : state) {
         std::istringstream in(bytes);
         int16_t w = 0, h = 0;
-        ReadScreenFile(in, w, h);
+        ReadScreenFile(in, w, h, "MainForm.Form_Load");
         benchmark::DoNotOptimize(w + h);
     }
 }
@@ -22,7 +22,7 @@ BENCHMARK(BM_ReadScreenFile);
 static void BM_BuildSizeTable(benchmark::State& state) {
     SizeTable table;
     for (auto _ : state) {
-        BuildSizeTable(table, 303, 227, true, 1024, 748);
+        BuildSizeTable(table, 303, 227, true, 1024, 748, "MainForm.BuildSizeTable");
         benchmark::DoNotOptimize(table.LetterSizes[8]);
     }
 }

@@ -9,8 +9,6 @@
 
 namespace lumeye::acuity {
 namespace {
-const std::string kSource = "snellen1.AveragePixels";
-
 struct Box {
     int first;
     int last;
@@ -42,35 +40,36 @@ uint8_t meanOfBox(uint64_t sum, uint64_t count) {
 }  // namespace
 
 ReduceParams MakeReduceParams(float srcLeft, float srcTop, float srcWidth, float srcHeight, float dstLeft,
-                              float dstTop, float dstWidth, float dstHeight) {
+                              float dstTop, float dstWidth, float dstHeight, const std::string& errorSource) {
     ReduceParams p;
     p.SrcLeft = srcLeft;
     p.SrcTop = srcTop;
     p.DstLeft = dstLeft;
     p.DstTop = dstTop;
-    p.ReduceScaleX = divide(dstWidth, static_cast<double>(srcWidth) - 1, "snellen1.ReducePicture");
-    p.ReduceScaleY = divide(dstHeight, static_cast<double>(srcHeight) - 1, "snellen1.ReducePicture");
+    p.ReduceScaleX = divide(dstWidth, static_cast<double>(srcWidth) - 1, errorSource);
+    p.ReduceScaleY = divide(dstHeight, static_cast<double>(srcHeight) - 1, errorSource);
     return p;
 }
 
-SourceSpan SourceSpanFor(int t, double dstOrigin, double scale, double srcOrigin) {
+SourceSpan SourceSpanFor(int t, double dstOrigin, double scale, double srcOrigin, const std::string& errorSource) {
     const double first = std::floor((t - dstOrigin) / scale + srcOrigin);
-    SourceSpan span{checkedInt16(static_cast<int64_t>(first), kSource),
+    SourceSpan span{checkedInt16(static_cast<int64_t>(first), errorSource),
                     std::floor((t + 1 - dstOrigin) / scale + srcOrigin) - 1};
     if (span.last < span.first) span.last = span.first;
     return span;
 }
 
-void AveragePixels(const PixelArray& source, PixelArray& target, const ReduceParams& params) {
+void AveragePixels(const PixelArray& source, PixelArray& target, const ReduceParams& params,
+                   const std::string& errorSource) {
     if (source.width() == 0 || source.height() == 0) return;
-    const int16_t lastRow = checkedInt16(target.height() - 1, kSource);
-    const int16_t lastColumn = checkedInt16(target.width() - 1, kSource);
+    const int16_t lastRow = checkedInt16(target.height() - 1, errorSource);
+    const int16_t lastColumn = checkedInt16(target.width() - 1, errorSource);
     if (lastRow < 0 || lastColumn < 0) return;
     std::vector<Box> columnBoxes;
     columnBoxes.reserve(static_cast<size_t>(lastColumn) + 1);
     for (int x = 0; x <= lastColumn; ++x)
         columnBoxes.push_back(
-            clip(SourceSpanFor(x, params.DstLeft, params.ReduceScaleX, params.SrcLeft), source.width()));
+            clip(SourceSpanFor(x, params.DstLeft, params.ReduceScaleX, params.SrcLeft, errorSource), source.width()));
     // Only the source columns that some box takes are summed.
     int firstColumn = columnBoxes.front().first, endColumn = columnBoxes.front().last;
     for (const Box& b : columnBoxes) {
@@ -89,7 +88,8 @@ void AveragePixels(const PixelArray& source, PixelArray& target, const ReducePar
     std::vector<uint32_t> columnSums(sumCount);
     std::vector<uint64_t> runningSums(sumCount + 3);
     for (int y = 0; y <= lastRow; ++y) {
-        const Box rows = clip(SourceSpanFor(y, params.DstTop, params.ReduceScaleY, params.SrcTop), source.height());
+        const Box rows =
+            clip(SourceSpanFor(y, params.DstTop, params.ReduceScaleY, params.SrcTop, errorSource), source.height());
         std::fill(columnSums.begin(), columnSums.end(), 0u);
         for (int sy = rows.first; sy <= rows.last; ++sy)
             addBytes(columnSums.data(), reinterpret_cast<const uint8_t*>(source.row(sy) + firstColumn), sumCount);

@@ -283,7 +283,8 @@ void snellen1::ReducePicture(ui::PictureBox& source, ui::PictureBox& target, flo
                              float srcWidth, float srcHeight, float dstLeft, float dstTop, float dstWidth,
                              float dstHeight) {
     state_.Reduction =
-        MakeReduceParams(srcLeft, srcTop, srcWidth, srcHeight, dstLeft, dstTop, dstWidth, dstHeight);
+        MakeReduceParams(srcLeft, srcTop, srcWidth, srcHeight, dstLeft, dstTop, dstWidth, dstHeight,
+                         "snellen1.ReducePicture");
     AveragePixels(source, target);
 }
 
@@ -292,7 +293,7 @@ void snellen1::AveragePixels(ui::PictureBox& source, ui::PictureBox& target) {
     int16_t bitsPerPixel = 0;
     DDBHelper::GetBitmapPixels(source, sourcePixels, bitsPerPixel);
     DDBHelper::GetBitmapPixels(target, targetPixels, bitsPerPixel);
-    acuity::AveragePixels(sourcePixels, targetPixels, state_.Reduction);
+    acuity::AveragePixels(sourcePixels, targetPixels, state_.Reduction, "snellen1.AveragePixels");
     DDBHelper::SetBitmapPixels(target, bitsPerPixel, targetPixels);
     target.setPicture(ui::StdPicture(target.Image()));
 }

@@ -129,12 +129,15 @@ void MainForm::readScreenSettings() {
     std::error_code ec;
     s.DataPath = std::filesystem::current_path(ec).native();
     if (s.DataPath.empty() || s.DataPath.back() != '/') s.DataPath += '/';
+    const auto path = FindScreenFile(s.DataPath);
+    std::ifstream in;
+    if (path) in.open(*path, std::ios::binary);
+    if (!in.is_open()) { // no file: the dimensions are asked for before a test
+        s.ScreenSizeKnown = kFalse;
+        return;
+    }
     try {
-        const auto path = FindScreenFile(s.DataPath);
-        if (!path) throw Error(53, "File not found", "MainForm.Form_Load");
-        std::ifstream in(*path, std::ios::binary);
-        if (!in) throw Error(53, "File not found", "MainForm.Form_Load");
-        ReadScreenFile(in, s.ScreenWidthMM, s.ScreenHeightMM);
+        ReadScreenFile(in, s.ScreenWidthMM, s.ScreenHeightMM, "MainForm.Form_Load");
         s.ScreenSizeKnown = kTrue;
         in.close();
         BuildSizeTable(s.ScreenWidthMM, s.ScreenHeightMM);
@@ -145,7 +148,8 @@ void MainForm::readScreenSettings() {
 
 void MainForm::BuildSizeTable(int16_t& width, int16_t& height) {
     app::BuildSizeTable(sizeTable(), width, height, screenSettings().ScreenSizeKnown != kFalse,
-                        ui::Screen::FullScreenClientWidth(), ui::Screen::FullScreenClientHeight());
+                        ui::Screen::FullScreenClientWidth(), ui::Screen::FullScreenClientHeight(),
+                        "MainForm.BuildSizeTable");
 }
 
 void MainForm::ScreenSize() {
@@ -163,7 +167,7 @@ void MainForm::ScreenSize() {
             s.ScreenWidthMM = *width;
             s.ScreenHeightMM = *height;
             try {
-                SaveScreenFile(s.DataPath, s.ScreenWidthMM, s.ScreenHeightMM);
+                SaveScreenFile(s.DataPath, s.ScreenWidthMM, s.ScreenHeightMM, "MainForm.ScreenSize");
             } catch (const Error& e) {
                 // The values still serve for this run.
                 ui::MsgBox(QString::fromStdString(e.description()) +

@@ -16,21 +16,19 @@
 
 namespace lumeye::app {
 namespace {
-constexpr int32_t kInputPastEndOfFile = 62;
-constexpr const char* kReadSource = "MainForm.Form_Load";
 // A number field longer than this cannot hold a sensible number; only its
 // start is kept, which is all the number reader looks at anyway.
 constexpr std::size_t kMaxNumberField = 4096;
 
 class FieldReader {
 public:
-    explicit FieldReader(std::istream& in) : in_(in) {}
+    FieldReader(std::istream& in, const std::string& errorSource) : in_(in), errorSource_(errorSource) {}
 
     bool atEnd() { return in_.peek() == std::char_traits<char>::eof(); }
 
     // Reads one field and its delimiter; quoted text is returned without quotes.
     std::string next() {
-        if (atEnd()) throw Error(kInputPastEndOfFile, "Input past end of file", kReadSource);
+        if (atEnd()) throw Error(ErrorNumber::InputPastEndOfFile, "Input past end of file", errorSource_);
         while (in_.peek() == ' ' || in_.peek() == '\t') in_.get();
         std::string field;
         if (in_.peek() == '"') {
@@ -57,10 +55,11 @@ private:
         if (c == '\r' && in_.peek() == '\n') in_.get();
     }
     std::istream& in_;
+    const std::string& errorSource_;
 };
 
-int16_t readNumber(FieldReader& reader) {
-    return toInt16(ReadAnswer(reader.next()), kReadSource);
+int16_t readNumber(FieldReader& reader, const std::string& errorSource) {
+    return toInt16(ReadAnswer(reader.next()), errorSource);
 }
 
 std::string withSeparator(const std::string& folder) {
@@ -73,21 +72,23 @@ std::string lower(std::string s) {
     return s;
 }
 
-Error saveError(const std::string& path, const std::string& reason) {
-    return Error(ErrorNumber::InvalidProcedureCall, "Could not save " + path + ": " + reason,
-                 "MainForm.ScreenSize");
+Error saveError(const std::string& path, int error, const std::string& errorSource) {
+    return Error(ErrorNumber::InvalidProcedureCall, "Could not save " + path + ": " + std::strerror(error),
+                 errorSource);
 }
 
-void writeAll(int fd, const std::string& bytes) {
+// False, with errno set, when the bytes could not all be written.
+bool writeAll(int fd, const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            throw errno;
+            return false;
         }
         done += static_cast<std::size_t>(n);
     }
+    return true;
 }
 
 // The file a path ends at: a save through a symbolic link replaces what the
@@ -106,17 +107,15 @@ std::string linkedFile(const std::string& path) {
 }
 
 // Overwrites the file's bytes, shortens it to them and flushes it.
-void saveInPlace(const std::string& target, const std::string& bytes) {
+void saveInPlace(const std::string& target, const std::string& bytes, const std::string& errorSource) {
     const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) throw saveError(target, std::strerror(errno));
-    try {
-        writeAll(fd, bytes);
-        if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0) throw errno;
-    } catch (int err) {
+    if (fd < 0) throw saveError(target, errno, errorSource);
+    if (!writeAll(fd, bytes) || ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0) {
+        const int error = errno;
         ::close(fd);
-        throw saveError(target, std::strerror(err));
+        throw saveError(target, error, errorSource);
     }
-    if (::close(fd) != 0) throw saveError(target, std::strerror(errno));
+    if (::close(fd) != 0) throw saveError(target, errno, errorSource);
 }
 }  // namespace
 
@@ -125,12 +124,12 @@ std::string ScreenFileContent(int16_t width, int16_t height) {
     return line(width) + line(height);
 }
 
-void ReadScreenFile(std::istream& in, int16_t& width, int16_t& height) {
-    FieldReader reader(in);
+void ReadScreenFile(std::istream& in, int16_t& width, int16_t& height, const std::string& errorSource) {
+    FieldReader reader(in, errorSource);
     while (!reader.atEnd()) {
-        width = readNumber(reader);
+        width = readNumber(reader, errorSource);
         reader.next();
-        height = readNumber(reader);
+        height = readNumber(reader, errorSource);
         reader.next();
     }
 }
@@ -151,7 +150,7 @@ std::optional<std::string> FindScreenFile(const std::string& folder) {
     return withSeparator(folder) + matches.front();
 }
 
-void SaveScreenFile(const std::string& folder, int16_t width, int16_t height) {
+void SaveScreenFile(const std::string& folder, int16_t width, int16_t height, const std::string& errorSource) {
     const std::string target =
         linkedFile(FindScreenFile(folder).value_or(withSeparator(folder) + kScreenFileName));
     const std::string bytes = ScreenFileContent(width, height);
@@ -160,29 +159,23 @@ void SaveScreenFile(const std::string& folder, int16_t width, int16_t height) {
     if (fd < 0) {
         // A folder that takes no new files may still hold a file the user
         // can write: then it is rewritten where it lies.
-        if (errno == EACCES || errno == EPERM) return saveInPlace(target, bytes);
-        throw saveError(target, std::strerror(errno));
+        if (errno == EACCES || errno == EPERM) return saveInPlace(target, bytes, errorSource);
+        throw saveError(target, errno, errorSource);
     }
-    try {
-        writeAll(fd, bytes);
-        if (::fsync(fd) != 0) throw errno;
-        if (::close(fd) != 0) {
-            const int err = errno;
-            ::unlink(temp.c_str());
-            throw saveError(target, std::strerror(err));
-        }
-    } catch (int err) {
-        ::close(fd);
+    // Every failure after this takes the temporary file away again.
+    const auto abandon = [&](int error) {
         ::unlink(temp.c_str());
-        throw saveError(target, std::strerror(err));
+        return saveError(target, error, errorSource);
+    };
+    if (!writeAll(fd, bytes) || ::fsync(fd) != 0) {
+        const int error = errno;
+        ::close(fd);
+        throw abandon(error);
     }
+    if (::close(fd) != 0) throw abandon(errno);
     // mkstemp creates the file for its owner only; a settings file is readable by all.
     ::chmod(temp.c_str(), 0644);
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(temp.c_str());
-        throw saveError(target, std::strerror(err));
-    }
+    if (::rename(temp.c_str(), target.c_str()) != 0) throw abandon(errno);
 }
 
 }  // namespace lumeye::app

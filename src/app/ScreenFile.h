@@ -19,8 +19,8 @@ std::string ScreenFileContent(int16_t width, int16_t height);
 // the input; each group overwrites width and height, so the last complete
 // group wins. Values are stored as they are read. Throws lumeye::Error when
 // the input ends inside a group (62, "Input past end of file") or a number
-// does not fit 16 bits (6, "Overflow").
-void ReadScreenFile(std::istream& in, int16_t& width, int16_t& height);
+// does not fit 16 bits (6, "Overflow"), naming errorSource as its routine.
+void ReadScreenFile(std::istream& in, int16_t& width, int16_t& height, const std::string& errorSource);
 
 // The screen-size file in a folder, whatever the letter case of its name
 // ("Screen.dat" preferred, then "screen.dat", then any other spelling), or
@@ -32,7 +32,8 @@ std::optional<std::string> FindScreenFile(const std::string& folder);
 // it points to) without ever leaving a partly written file: the bytes go to a
 // temporary file beside it that then replaces the old one. Where the folder
 // refuses the temporary file, the file is rewritten in place and flushed.
-// Throws lumeye::Error naming the file and the reason.
-void SaveScreenFile(const std::string& folder, int16_t width, int16_t height);
+// Throws lumeye::Error naming the file and the reason, and errorSource as its
+// routine.
+void SaveScreenFile(const std::string& folder, int16_t width, int16_t height, const std::string& errorSource);
 
 }  // namespace lumeye::app

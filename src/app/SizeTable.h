@@ -3,6 +3,7 @@
 #include "app/State.h"
 
 #include <cstdint>
+#include <string>
 
 namespace lumeye::app {
 
@@ -15,8 +16,8 @@ double RowDistanceMM(int row);
 // screen width. Also records the full-screen client size and the pixels per
 // millimetre. Entries start at 0; when the size is not known nothing more is
 // done. A zero dimension throws lumeye::Error (division by zero) after the
-// table was cleared.
+// table was cleared. Errors name errorSource as their routine.
 void BuildSizeTable(SizeTable& table, int16_t width, int16_t height, bool screenSizeKnown,
-                    int fullScreenX, int fullScreenY);
+                    int fullScreenX, int fullScreenY, const std::string& errorSource);
 
 }  // namespace lumeye::app

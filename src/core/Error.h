@@ -6,11 +6,16 @@
 
 namespace lumeye {
 
-// Error numbers raised by the program's own routines and by its arithmetic.
+// Error numbers raised by the program's own routines, by its arithmetic, by
+// its files and by the objects of its window toolkit.
 namespace ErrorNumber {
+inline constexpr int32_t InvalidProcedureCall = 5;
 inline constexpr int32_t Overflow = 6;
 inline constexpr int32_t DivisionByZero = 11;
-inline constexpr int32_t InvalidProcedureCall = 5;
+inline constexpr int32_t InputPastEndOfFile = 62;
+inline constexpr int32_t NoSuchPropertyOrMethod = 438;
+// The number the window toolkit gives every failure of its printer object.
+inline constexpr int32_t PrinterError = 482;
 // Module errors lie above the object-error base, as 0x80040000 + 1001 and + 1002.
 inline constexpr int32_t ObjectErrorBase = static_cast<int32_t>(0x80040000u);
 inline constexpr int32_t InvalidBitsPerPixel = ObjectErrorBase + 1001;  // 0x800403E9

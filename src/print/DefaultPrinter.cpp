@@ -12,11 +12,8 @@
 
 namespace lumeye::print {
 namespace {
-// The number the window toolkit gives every failure of its printer object.
-constexpr int32_t kPrinterError = 482;
-
 Error printerError(const QString& description, const char* routine) {
-    return Error(kPrinterError, description.toStdString(), std::string("Printer.") + routine);
+    return Error(ErrorNumber::PrinterError, description.toStdString(), std::string("Printer.") + routine);
 }
 }  // namespace
 

@@ -10,7 +10,6 @@
 namespace lumeye::ui {
 namespace {
 constexpr const char* kScaleModeProperty = "lumeyeScaleMode";
-constexpr int32_t kNoSuchProperty = 438;
 
 // The unit of a widget's container; a top-level widget is placed in layout units.
 ScaleMode containerMode(const QWidget* widget) {
@@ -56,11 +55,11 @@ void placeTwips(QWidget* widget, double left, double top, double width, double h
     widget->setGeometry(wholePixels(twipsToPixelsX(left)), wholePixels(twipsToPixelsY(top)),
                         wholePixels(twipsToPixelsX(width)), wholePixels(twipsToPixelsY(height)));
 }
+
 void placeDesign(QWidget* widget, int left, int top, int width, int height) {
     placeTwips(widget, left * kTwipsPerDesignPixel, top * kTwipsPerDesignPixel, width * kTwipsPerDesignPixel,
                height * kTwipsPerDesignPixel);
 }
-
 
 Control::Control(QObject* object) : object_(object) {}
 
@@ -71,7 +70,7 @@ bool Control::isComboBox() const { return qobject_cast<QComboBox*>(object_.data(
 QWidget* Control::widgetOrThrow(const char* property) const {
     auto* w = qobject_cast<QWidget*>(object_.data());
     if (!w)
-        throw Error(kNoSuchProperty, "Object doesn't support this property or method",
+        throw Error(ErrorNumber::NoSuchPropertyOrMethod, "Object doesn't support this property or method",
                     Name().toStdString() + "." + property);
     return w;
 }

@@ -25,7 +25,7 @@ constexpr int32_t kCard = 300;
 void checkPlacement(int32_t horzRes, int32_t vertRes, int32_t width, int32_t height) {
     std::optional<QRect> placed;
     try {
-        placed = print::cardPlacement(horzRes, vertRes, width, height);
+        placed = print::cardPlacement(horzRes, vertRes, width, height, "Picprint.PrintPicture");
     } catch (const Error& e) {
         FUZZ_CHECK(e.number() == ErrorNumber::DivisionByZero || e.number() == ErrorNumber::Overflow);
         FUZZ_CHECK(e.source() == "Picprint.PrintPicture");
@@ -33,7 +33,7 @@ void checkPlacement(int32_t horzRes, int32_t vertRes, int32_t width, int32_t hei
     }
     const bool sensible = horzRes > 0 && vertRes > 0 && width > 0 && height > 0;
     if (!placed || !sensible) return;
-    const int32_t scale = print::printScale(horzRes, vertRes, width, height);
+    const int32_t scale = print::printScale(horzRes, vertRes, width, height, "Picprint.PrintPicture");
     FUZZ_CHECK(scale >= 2);
     FUZZ_CHECK(scale <= std::lround(double(horzRes) / width) + 1);
     FUZZ_CHECK(placed->x() == 0 && placed->y() == height + print::kCardTopGap);

@@ -18,7 +18,7 @@ constexpr int32_t kInputPastEndOfFile = 62;
 void readBack(int16_t width, int16_t height) {
     std::istringstream written(app::ScreenFileContent(width, height));
     int16_t w = 0, h = 0;
-    app::ReadScreenFile(written, w, h);
+    app::ReadScreenFile(written, w, h, "MainForm.Form_Load");
     FUZZ_CHECK(w == width && h == height);
 }
 }  // namespace
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::istringstream file{std::string(input.rest())};
     int16_t width = 0, height = 0;
     try {
-        app::ReadScreenFile(file, width, height);
+        app::ReadScreenFile(file, width, height, "MainForm.Form_Load");
         FUZZ_CHECK(file.peek() == std::char_traits<char>::eof());
     } catch (const Error& e) {
         FUZZ_CHECK(e.number() == kInputPastEndOfFile || e.number() == ErrorNumber::Overflow);

@@ -28,7 +28,7 @@ void knownScreen(int16_t widthMM, int16_t heightMM, int fullX, int fullY) {
     s.ScreenWidthMM = widthMM;
     s.ScreenHeightMM = heightMM;
     s.ScreenSizeKnown = app::kTrue;
-    app::BuildSizeTable(app::sizeTable(), widthMM, heightMM, true, fullX, fullY);
+    app::BuildSizeTable(app::sizeTable(), widthMM, heightMM, true, fullX, fullY, "MainForm.BuildSizeTable");
 }
 
 void knownScreen(int16_t widthMM, int16_t heightMM) {

@@ -226,7 +226,7 @@ private slots:
         QVERIFY(dir_.isValid());
         QDir::setCurrent(dir_.path());
         QFile::remove(dir_.filePath(QStringLiteral("screen.dat")));
-        if (withFile) app::SaveScreenFile(dir_.path().toStdString() + "/", 303, 227);
+        if (withFile) app::SaveScreenFile(dir_.path().toStdString() + "/", 303, 227, "MainForm.ScreenSize");
 
         app::MainForm& menu = ui::Forms::get<app::MainForm>();
         QCOMPARE(app::screenSettings().ScreenSizeKnown, withFile ? app::kTrue : app::kFalse);

@@ -101,7 +101,7 @@ private slots:
         s.ScreenWidthMM = 320;
         s.ScreenHeightMM = 240;
         s.ScreenSizeKnown = app::kTrue;
-        app::BuildSizeTable(app::sizeTable(), 320, 240, true, 1024, 768);
+        app::BuildSizeTable(app::sizeTable(), 320, 240, true, 1024, 768, "MainForm.BuildSizeTable");
 
         auto& form = ui::Forms::get<acuity::snellen1>();
         form.Show();

@@ -162,7 +162,7 @@ private slots:
         QCOMPARE(app::screenSettings().ScreenSizeKnown, app::kTrue);
         app::SizeTable expected;
         app::BuildSizeTable(expected, 520, 293, true, ui::Screen::FullScreenClientWidth(),
-                            ui::Screen::FullScreenClientHeight());
+                            ui::Screen::FullScreenClientHeight(), "MainForm.BuildSizeTable");
         QCOMPARE(app::sizeTable().LetterSizes, expected.LetterSizes);
         DialogSeam::clear();
         QTest::mouseDClick(menu.Option4, Qt::LeftButton);

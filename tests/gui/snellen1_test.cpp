@@ -89,8 +89,10 @@ std::vector<int16_t> directionsOnCanvas(snellen1& form) {
         int16_t match = 0;
         for (int16_t d = 1; d <= 4 && !match; ++d) {
             PixelArray letter(box.width(), box.height());
-            acuity::AveragePixels(masters[d], letter,
-                                  acuity::MakeReduceParams(0, 0, 300, 300, 0, 0, box.width(), box.height()));
+            acuity::AveragePixels(
+                masters[d], letter,
+                acuity::MakeReduceParams(0, 0, 300, 300, 0, 0, box.width(), box.height(), "snellen1.ReducePicture"),
+                "snellen1.AveragePixels");
             bool same = true;
             for (int y = 0; y < box.height() && same; ++y)
                 for (int x = 0; x < box.width() && same; ++x) {

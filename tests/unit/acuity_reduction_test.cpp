@@ -11,12 +11,15 @@ using namespace lumeye;
 using namespace lumeye::acuity;
 
 namespace {
+// The routine the errors of the code under test name: its caller.
+const std::string kCaller = "Test.Caller";
 
 // The spans of every target column for a 300-pixel source and a W-wide target.
 std::vector<SourceSpan> spansFor(int targetWidth) {
-    const ReduceParams p = MakeReduceParams(0, 0, 300, 300, 0, 0, targetWidth, targetWidth);
+    const ReduceParams p = MakeReduceParams(0, 0, 300, 300, 0, 0, targetWidth, targetWidth, kCaller);
     std::vector<SourceSpan> spans;
-    for (int x = 0; x < targetWidth; ++x) spans.push_back(SourceSpanFor(x, p.DstLeft, p.ReduceScaleX, p.SrcLeft));
+    for (int x = 0; x < targetWidth; ++x)
+        spans.push_back(SourceSpanFor(x, p.DstLeft, p.ReduceScaleX, p.SrcLeft, kCaller));
     return spans;
 }
 
@@ -41,9 +44,10 @@ void expectTiling(const std::vector<SourceSpan>& spans, int minWidth, int maxWid
 
 PixelArray reduce(const PixelArray& source, int width, int height) {
     PixelArray target(width, height);
-    AveragePixels(source, target,
-                  MakeReduceParams(0, 0, static_cast<float>(source.width()), static_cast<float>(source.height()), 0,
-                                   0, static_cast<float>(width), static_cast<float>(height)));
+    const ReduceParams params = MakeReduceParams(0, 0, static_cast<float>(source.width()),
+                                                 static_cast<float>(source.height()), 0, 0, static_cast<float>(width),
+                                                 static_cast<float>(height), kCaller);
+    AveragePixels(source, target, params, kCaller);
     return target;
 }
 
@@ -86,8 +90,8 @@ TEST(AcuityReductionBoxes, A100PixelTargetTakesTwoOrThreeColumns) {
 TEST(AcuityReductionBoxes, OriginsShiftTheBoxes) {
     // Target origin 10: target column 10 takes what column 0 took; source
     // origin 5: every box moves 5 source columns on.
-    expectSpan(SourceSpanFor(10, 10, 100.0 / 299, 0), 0, 1);
-    expectSpan(SourceSpanFor(0, 0, 100.0 / 299, 5), 5, 6);
+    expectSpan(SourceSpanFor(10, 10, 100.0 / 299, 0, kCaller), 0, 1);
+    expectSpan(SourceSpanFor(0, 0, 100.0 / 299, 5, kCaller), 5, 6);
 }
 
 TEST(AcuityReductionBoxes, LargerTargetsTakeOneSourcePixelEach) {
@@ -108,7 +112,7 @@ TEST(AcuityReductionBoxes, LargerTargetsTakeOneSourcePixelEach) {
 }
 
 TEST(AcuityReductionParams, ScaleIsTargetOverOneLessThanSource) {
-    const ReduceParams p = MakeReduceParams(1, 2, 300, 200, 3, 4, 150, 50);
+    const ReduceParams p = MakeReduceParams(1, 2, 300, 200, 3, 4, 150, 50, kCaller);
     EXPECT_EQ(p.SrcLeft, 1);
     EXPECT_EQ(p.SrcTop, 2);
     EXPECT_EQ(p.DstLeft, 3);
@@ -116,10 +120,11 @@ TEST(AcuityReductionParams, ScaleIsTargetOverOneLessThanSource) {
     EXPECT_DOUBLE_EQ(p.ReduceScaleX, 150.0 / 299);
     EXPECT_DOUBLE_EQ(p.ReduceScaleY, 50.0 / 199);
     try {
-        MakeReduceParams(0, 0, 1, 300, 0, 0, 10, 10);
+        MakeReduceParams(0, 0, 1, 300, 0, 0, 10, 10, kCaller);
         FAIL() << "a one-pixel source divides by zero";
     } catch (const Error& e) {
         EXPECT_EQ(e.number(), ErrorNumber::DivisionByZero);
+        EXPECT_EQ(e.source(), kCaller);
     }
 }
 
@@ -226,6 +231,6 @@ TEST(AcuityAveraging, EnlargedLettersStayBlackAndWhite) {
 
 TEST(AcuityAveraging, EmptyTargetsAreLeftAlone) {
     PixelArray empty;
-    AveragePixels(acuity_test::masterPixels(1), empty, MakeReduceParams(0, 0, 300, 300, 0, 0, 0, 0));
+    AveragePixels(acuity_test::masterPixels(1), empty, MakeReduceParams(0, 0, 300, 300, 0, 0, 0, 0, kCaller), kCaller);
     EXPECT_EQ(empty.width(), 0);
 }

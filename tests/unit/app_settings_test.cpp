@@ -49,19 +49,21 @@ TEST(ScreenFile, WritesTheEighteenBytes) {
 }
 
 namespace {
+// The routine the errors of the code under test name: its caller.
+const std::string kCaller = "Test.Caller";
 struct Read {
     int16_t width = 0, height = 0;
 };
 Read read(const std::string& bytes) {
     std::istringstream in(bytes);
     Read r;
-    ReadScreenFile(in, r.width, r.height);
+    ReadScreenFile(in, r.width, r.height, kCaller);
     return r;
 }
 int32_t readError(const std::string& bytes, Read& r) {
     std::istringstream in(bytes);
     try {
-        ReadScreenFile(in, r.width, r.height);
+        ReadScreenFile(in, r.width, r.height, kCaller);
     } catch (const Error& e) {
         return e.number();
     }
@@ -161,10 +163,10 @@ TEST_F(ScreenFileFolder, FindsTheFileWhateverItsCase) {
 }
 
 TEST_F(ScreenFileFolder, SavesAtomicallyIntoTheExistingFile) {
-    SaveScreenFile(dir_ + "/", 303, 227);
+    SaveScreenFile(dir_ + "/", 303, 227, kCaller);
     EXPECT_EQ(slurp("screen.dat"), ScreenFileContent(303, 227));
     fs::rename(dir_ + "/screen.dat", dir_ + "/Screen.dat");
-    SaveScreenFile(dir_, 520, 293);
+    SaveScreenFile(dir_, 520, 293, kCaller);
     EXPECT_EQ(slurp("Screen.dat"), ScreenFileContent(520, 293));
     EXPECT_FALSE(fs::exists(dir_ + "/screen.dat")) << "a second file with another case was made";
     int files = 0;
@@ -194,7 +196,7 @@ TEST_F(ScreenFileFolder, SavesThroughLinksAndInPlaceInAReadOnlyFolder) {
     fs::create_directory(dir_ + "/real");
     write("real/kept.dat", "old");
     fs::create_symlink("real/kept.dat", dir_ + "/screen.dat");
-    SaveScreenFile(dir_, 303, 227);
+    SaveScreenFile(dir_, 303, 227, kCaller);
     EXPECT_TRUE(fs::is_symlink(dir_ + "/screen.dat"));
     EXPECT_EQ(slurp("real/kept.dat"), ScreenFileContent(303, 227));
 
@@ -203,14 +205,14 @@ TEST_F(ScreenFileFolder, SavesThroughLinksAndInPlaceInAReadOnlyFolder) {
     ::chmod((dir_ + "/screen.dat").c_str(), 0666);
     {
         ReadOnlyFolder readOnly(dir_);
-        SaveScreenFile(dir_, 520, 293);
+        SaveScreenFile(dir_, 520, 293, kCaller);
     }
     EXPECT_EQ(slurp("screen.dat"), ScreenFileContent(520, 293));
 
     fs::remove(dir_ + "/screen.dat");
     try {
         ReadOnlyFolder readOnly(dir_);
-        SaveScreenFile(dir_, 520, 293);
+        SaveScreenFile(dir_, 520, 293, kCaller);
         FAIL() << "made a new file in a read-only folder";
     } catch (const Error& e) {
         EXPECT_NE(e.description().find(dir_ + "/screen.dat: Permission denied"), std::string::npos)
@@ -222,18 +224,18 @@ TEST_F(ScreenFileFolder, AFailedSaveLeavesTheOldFileAndSaysWhy) {
     // A folder in the file's place (root can write anywhere else).
     fs::remove(dir_ + "/screen.dat");
     fs::create_directory(dir_ + "/screen.dat");
-    EXPECT_THROW(SaveScreenFile(dir_, 520, 293), Error);
+    EXPECT_THROW(SaveScreenFile(dir_, 520, 293, kCaller), Error);
     EXPECT_TRUE(fs::is_directory(dir_ + "/screen.dat"));
     int files = 0;
     for ([[maybe_unused]] auto& e : fs::directory_iterator(dir_)) ++files;
     EXPECT_EQ(files, 1) << "a temporary file was left behind";
     // A folder that does not exist.
-    EXPECT_THROW(SaveScreenFile(dir_ + "/missing", 520, 293), Error);
+    EXPECT_THROW(SaveScreenFile(dir_ + "/missing", 520, 293, kCaller), Error);
 }
 
 TEST(SizeTable, MatchesTheWorkedExampleFor303mm) {
     SizeTable t;
-    BuildSizeTable(t, 303, 227, true, 1024, 748);
+    BuildSizeTable(t, 303, 227, true, 1024, 748, kCaller);
     const double expected[] = {0, 43.6336, 26.1806, 17.4542, 13.0912, 8.7285, 6.5475, 4.3670, 3.6405, 0};
     for (int n = 1; n <= 9; ++n) EXPECT_NEAR(t.LetterSizes[n], expected[n], 0.00005) << "entry " << n;
     EXPECT_FLOAT_EQ(t.FullScreenX, 1024);
@@ -243,29 +245,29 @@ TEST(SizeTable, MatchesTheWorkedExampleFor303mm) {
 
 TEST(SizeTable, DependsOnTheWidthOnlyAndIsRebuiltWhole) {
     SizeTable a, b;
-    BuildSizeTable(a, 303, 227, true, 1024, 748);
-    BuildSizeTable(b, 303, 400, true, 1024, 748);
+    BuildSizeTable(a, 303, 227, true, 1024, 748, kCaller);
+    BuildSizeTable(b, 303, 400, true, 1024, 748, kCaller);
     EXPECT_EQ(a.LetterSizes, b.LetterSizes);
-    BuildSizeTable(b, 520, 293, true, 1024, 748);
+    BuildSizeTable(b, 520, 293, true, 1024, 748, kCaller);
     for (int n = 1; n <= 8; ++n) EXPECT_GT(b.LetterSizes[n], a.LetterSizes[n]);
-    BuildSizeTable(b, 520, 293, false, 1024, 748);
+    BuildSizeTable(b, 520, 293, false, 1024, 748, kCaller);
     for (double size : b.LetterSizes) EXPECT_EQ(size, 0);
 }
 
 TEST(SizeTable, WidthsBeyondSixteenBitProductsWork) {
     SizeTable t;
-    BuildSizeTable(t, 20000, 20000, true, 1024, 748);
+    BuildSizeTable(t, 20000, 20000, true, 1024, 748, kCaller);
     // Far from the chart's nearest row the table is nearly linear in the width.
     SizeTable small;
-    BuildSizeTable(small, 303, 227, true, 1024, 748);
+    BuildSizeTable(small, 303, 227, true, 1024, 748, kCaller);
     EXPECT_GT(t.LetterSizes[1], small.LetterSizes[1]);
     EXPECT_TRUE(std::isfinite(t.LetterSizes[8]));
 }
 
 TEST(SizeTable, ZeroDimensionFailsAfterClearing) {
     SizeTable t;
-    BuildSizeTable(t, 303, 227, true, 1024, 748);
-    EXPECT_THROW(BuildSizeTable(t, 0, 227, true, 1024, 748), Error);
+    BuildSizeTable(t, 303, 227, true, 1024, 748, kCaller);
+    EXPECT_THROW(BuildSizeTable(t, 0, 227, true, 1024, 748, kCaller), Error);
     for (double size : t.LetterSizes) EXPECT_EQ(size, 0);
-    EXPECT_THROW(BuildSizeTable(t, 303, 0, true, 1024, 748), Error);
+    EXPECT_THROW(BuildSizeTable(t, 303, 0, true, 1024, 748, kCaller), Error);
 }

@@ -18,6 +18,8 @@ using namespace lumeye;
 using namespace lumeye::acuity;
 
 namespace {
+// The routine the errors of the code under test name: its caller.
+const std::string kCaller = "Test.Caller";
 
 // The averaging rule as written: for every target pixel, 64-bit float sums
 // over its box of source pixels (clipped to the source), divided by the
@@ -25,11 +27,11 @@ namespace {
 PixelArray averagedByTheRule(const PixelArray& source, int width, int height, const ReduceParams& p) {
     PixelArray target(width, height);
     for (int y = 0; y < height; ++y) {
-        const SourceSpan rows = SourceSpanFor(y, p.DstTop, p.ReduceScaleY, p.SrcTop);
+        const SourceSpan rows = SourceSpanFor(y, p.DstTop, p.ReduceScaleY, p.SrcTop, kCaller);
         const int y0 = std::clamp<int>(rows.first, 0, source.height() - 1);
         const int y1 = std::clamp<int>(static_cast<int>(rows.last), y0, source.height() - 1);
         for (int x = 0; x < width; ++x) {
-            const SourceSpan columns = SourceSpanFor(x, p.DstLeft, p.ReduceScaleX, p.SrcLeft);
+            const SourceSpan columns = SourceSpanFor(x, p.DstLeft, p.ReduceScaleX, p.SrcLeft, kCaller);
             const int x0 = std::clamp<int>(columns.first, 0, source.width() - 1);
             const int x1 = std::clamp<int>(static_cast<int>(columns.last), x0, source.width() - 1);
             double blue = 0, green = 0, red = 0;
@@ -69,13 +71,13 @@ PixelArray masterPixels(int direction) {
 
 PixelArray averaged(const PixelArray& source, int width, int height, const ReduceParams& p) {
     PixelArray target(width, height);
-    AveragePixels(source, target, p);
+    AveragePixels(source, target, p, kCaller);
     return target;
 }
 
 ReduceParams wholePicture(const PixelArray& source, int width, int height) {
     return MakeReduceParams(0, 0, float(source.width()), float(source.height()), 0, 0, float(width),
-                            float(height));
+                            float(height), kCaller);
 }
 
 }  // namespace
@@ -110,7 +112,7 @@ TEST(FastPathReduction, GivesWhatTheRuleGivesWithShiftedOrigins) {
     const PixelArray source = noise(37, 23, 11);
     for (auto [srcLeft, srcTop, dstLeft, dstTop] :
          {std::tuple{0.f, 0.f, 3.f, 0.f}, {5.5f, 2.f, 0.f, 0.f}, {-4.f, 0.f, 0.f, 2.5f}, {30.f, 20.f, 0.f, 0.f}}) {
-        const ReduceParams p = MakeReduceParams(srcLeft, srcTop, 37, 23, dstLeft, dstTop, 15, 9);
+        const ReduceParams p = MakeReduceParams(srcLeft, srcTop, 37, 23, dstLeft, dstTop, 15, 9, kCaller);
         EXPECT_EQ(averaged(source, 15, 9, p), averagedByTheRule(source, 15, 9, p))
             << srcLeft << " " << srcTop << " " << dstLeft << " " << dstTop;
     }
@@ -118,7 +120,7 @@ TEST(FastPathReduction, GivesWhatTheRuleGivesWithShiftedOrigins) {
 
 TEST(FastPathReduction, ASourceOfOneRowOrColumnStillAverages) {
     const PixelArray row = noise(50, 1, 3), column = noise(1, 50, 4);
-    const ReduceParams p = MakeReduceParams(0, 0, 50, 50, 0, 0, 7, 7);
+    const ReduceParams p = MakeReduceParams(0, 0, 50, 50, 0, 0, 7, 7, kCaller);
     EXPECT_EQ(averaged(row, 7, 7, p), averagedByTheRule(row, 7, 7, p));
     EXPECT_EQ(averaged(column, 7, 7, p), averagedByTheRule(column, 7, 7, p));
 }

@@ -55,7 +55,7 @@ protected:
         const std::vector<std::string> before = names();
         const std::string old = slurp("screen.dat");
         try {
-            app::SaveScreenFile(dir_, 520, 293);
+            app::SaveScreenFile(dir_, 520, 293, "MainForm.ScreenSize");
             ADD_FAILURE() << "the save was reported as done";
         } catch (const Error& e) {
             EXPECT_NE(e.description().find(path("screen.dat")), std::string::npos) << e.description();
@@ -104,7 +104,7 @@ TEST_P(ScreenFileCallFaults, LeaveTheOldFileByteForByte) {
 
     // Once the disk works again, the next save goes through.
     faults::clearFaults();
-    app::SaveScreenFile(dir_, 520, 293);
+    app::SaveScreenFile(dir_, 520, 293, "MainForm.ScreenSize");
     EXPECT_EQ(slurp("screen.dat"), app::ScreenFileContent(520, 293));
 }
 
@@ -134,7 +134,7 @@ TEST_F(ScreenFileFaults, AFullFileSystemLeavesTheOldFile) {
     EXPECT_EQ(slurp("screen.dat"), app::ScreenFileContent(303, 227));
     // Room again: the save goes through.
     fs::remove(path("filler"));
-    app::SaveScreenFile(dir_, 520, 293);
+    app::SaveScreenFile(dir_, 520, 293, "MainForm.ScreenSize");
     EXPECT_EQ(slurp("screen.dat"), app::ScreenFileContent(520, 293));
 }
 

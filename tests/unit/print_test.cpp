@@ -21,6 +21,8 @@ using lumeye::print::testing::ImagePage;
 using lumeye::print::testing::RecordingPage;
 
 namespace {
+// The routine the errors of the code under test name: its caller.
+const std::string kCaller = "Test.Caller";
 const std::string kCardFile = std::string(LUMEYE_SOURCE_DIR) + "/resources/card-e.bmp";
 
 // The card E as described: a black E opening right on 60-pixel units, with a
@@ -57,8 +59,8 @@ class CardPlacementTest : public ::testing::TestWithParam<PlacementCase> {};
 
 TEST_P(CardPlacementTest, ScaleAndTargetFollowThePrintableSize) {
     const PlacementCase& c = GetParam();
-    EXPECT_EQ(printScale(c.horzRes, c.vertRes, 300, 300), c.scale);
-    EXPECT_EQ(cardPlacement(c.horzRes, c.vertRes, 300, 300), c.target);
+    EXPECT_EQ(printScale(c.horzRes, c.vertRes, 300, 300, kCaller), c.scale);
+    EXPECT_EQ(cardPlacement(c.horzRes, c.vertRes, 300, 300, kCaller), c.target);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -86,16 +88,17 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CardPlacement, OddPictureSizesRoundHalvesToEven) {
     // 301 * 3 / 2 = 451.5 -> 452; 303 * 3 / 2 = 454.5 -> 454.
-    EXPECT_EQ(cardPlacement(903, 6600, 301, 301), QRect(0, 351, 452, 452));
-    EXPECT_EQ(cardPlacement(909, 6600, 303, 303), QRect(0, 353, 454, 454));
+    EXPECT_EQ(cardPlacement(903, 6600, 301, 301, kCaller), QRect(0, 351, 452, 452));
+    EXPECT_EQ(cardPlacement(909, 6600, 303, 303, kCaller), QRect(0, 353, 454, 454));
 }
 
 TEST(CardPlacement, EmptyPictureIsADivisionByZeroError) {
     try {
-        printScale(4800, 6600, 0, 0);
+        printScale(4800, 6600, 0, 0, kCaller);
         FAIL() << "no error";
     } catch (const Error& e) {
         EXPECT_EQ(e.number(), ErrorNumber::DivisionByZero);
+        EXPECT_EQ(e.source(), kCaller);
     }
 }
 
