@@ -34,7 +34,7 @@ void BM_DrawChart(benchmark::State& state) {
         // The last label and the marker line reach the screen too.
         ui::Application::DoEvents();
     }
-    if (form.state().LineCount != 8) state.SkipWithError("the chart does not have 8 rows");
+    if (form.chartState().LineCount != 8) state.SkipWithError("the chart does not have 8 rows");
     ui::Forms::unloadAll();
 }
 BENCHMARK(BM_DrawChart)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)->UseRealTime();

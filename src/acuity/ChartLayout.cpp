@@ -7,7 +7,6 @@
 
 namespace lumeye::acuity {
 namespace {
-constexpr const char* kSource = "snellen1.DrawChart";
 constexpr const char* kLabels[kMaxRows + 1] = {"",      "6 / 60", "6 / 36", "6 / 24", "6 / 18",
                                                "6 / 12", "6 / 9",  "6 / 6",  "6 / 5"};
 constexpr int16_t kNudges[kMaxRows + 1] = {0, 0, 25, 33, 39, 20, 6, -15, -22};
@@ -15,10 +14,16 @@ constexpr int16_t kNudges[kMaxRows + 1] = {0, 0, 25, 33, 39, 20, 6, -15, -22};
 // Rows 1 to 4 each have their own letter gap; the rows below keep row 4's.
 constexpr int kLastOwnGapRow = 4;
 
-ChartOutcome walk(const ChartInputs& chart, ChartCanvas& canvas, bool paint) {
+// Both passes size, draw and reduce every letter; only painting puts them,
+// the labels and the marker on the canvas, and only measuring adds up the
+// chart's height.
+enum class Pass { Measure, Paint };
+
+ChartOutcome walk(const ChartInputs& chart, ChartCanvas& canvas, Pass pass, const std::string& errorSource) {
+    const bool paint = pass == Pass::Paint;
     ChartOutcome out;
     out.LineCount = LineCountFor(chart.ScreenHeightMM);
-    double y = paint ? FirstRowTop(chart.ScreenHeightMM, chart.PixelsPerMMY) : 0.0;
+    double y = paint ? FirstRowTop(chart.ScreenHeightMM, chart.PixelsPerMMY, errorSource) : 0.0;
     int16_t previous = 0;  // a pass's first letter may open any way
     const auto next = [&canvas] { return canvas.NextRandom(); };
     for (int r = std::max<int>(1, chart.FirstLine); r <= out.LineCount; ++r) {
@@ -42,13 +47,13 @@ ChartOutcome walk(const ChartInputs& chart, ChartCanvas& canvas, bool paint) {
             x = letter.width + x + letterGap;
         }
         if (!paint) {
-            out.total = letter.height + out.total + rowGap;
+            out.chartHeight = letter.height + out.chartHeight + rowGap;
             continue;
         }
         y = letter.height + y + rowGap;
         canvas.PrintLabel(kLabelLeft, LabelTop(y, letter.height, rowGap), RowLabel(r));
         if (r == kMarkerRow) {
-            canvas.DrawMarker(MarkerLineBelow(y, rowGap, chart.FullWidth));
+            canvas.DrawMarker(MarkerLineBelow(y, rowGap, chart.FullWidth, errorSource));
             canvas.DoEvents();
             if (canvas.stopped()) return out;
         }
@@ -84,9 +89,9 @@ int16_t AssumedChartHeightMM(int16_t lineCount) {
     }
 }
 
-double FirstRowTop(int16_t screenHeightMM, double pixelsPerMMY) {
+double FirstRowTop(int16_t screenHeightMM, double pixelsPerMMY, const std::string& errorSource) {
     const int16_t spare =
-        checkedInt16(screenHeightMM - AssumedChartHeightMM(LineCountFor(screenHeightMM)), kSource);
+        checkedInt16(screenHeightMM - AssumedChartHeightMM(LineCountFor(screenHeightMM)), errorSource);
     return spare * pixelsPerMMY / 2;
 }
 
@@ -112,12 +117,18 @@ double LabelTop(double nextRowTop, double letterHeight, double rowGap) {
     return nextRowTop - (letterHeight / 2 + rowGap);
 }
 
-MarkerLine MarkerLineBelow(double nextRowTop, double rowGap, int16_t fullWidth) {
+MarkerLine MarkerLineBelow(double nextRowTop, double rowGap, int16_t fullWidth, const std::string& errorSource) {
     const double left = fullWidth / 2.0 - fullWidth / 8.0;
-    return {left, left + fullWidth / 4.0, toInt16(nextRowTop - rowGap / 2, kSource)};
+    return {left, left + fullWidth / 4.0, toInt16(nextRowTop - rowGap / 2, errorSource)};
 }
 
-ChartOutcome DrawChartOn(const ChartInputs& chart, ChartCanvas& canvas) { return walk(chart, canvas, true); }
-ChartOutcome MeasureChart(const ChartInputs& chart, ChartCanvas& canvas) { return walk(chart, canvas, false); }
+ChartOutcome DrawChartOn(const ChartInputs& chart, ChartCanvas& canvas, const std::string& errorSource) {
+    return walk(chart, canvas, Pass::Paint, errorSource);
+}
+// Measuring neither places the first row nor draws the marker: none of the
+// layout's arithmetic that can fail.
+ChartOutcome MeasureChart(const ChartInputs& chart, ChartCanvas& canvas) {
+    return walk(chart, canvas, Pass::Measure, {});
+}
 
 }  // namespace lumeye::acuity

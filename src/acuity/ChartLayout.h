@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 // The layout of the acuity chart: up to eight rows of tumbling E's, row r
 // holding r letters, each row labelled with its acuity line, and a red marker
@@ -23,7 +24,7 @@ int16_t LineCountFor(int16_t screenHeightMM);
 // The chart height the top margin assumes for a row count: 211, 196 or 181 mm.
 int16_t AssumedChartHeightMM(int16_t lineCount);
 // Top of the first row: half the screen height left over by the assumed chart.
-double FirstRowTop(int16_t screenHeightMM, double pixelsPerMMY);
+double FirstRowTop(int16_t screenHeightMM, double pixelsPerMMY, const std::string& errorSource);
 
 const char* RowLabel(int row);  // "6 / 60" ... "6 / 5"
 int16_t RowNudge(int row);      // fixed offset on top of the centring
@@ -49,7 +50,7 @@ struct MarkerLine {
     double x2;
     int16_t y;
 };
-MarkerLine MarkerLineBelow(double nextRowTop, double rowGap, int16_t fullWidth);
+MarkerLine MarkerLineBelow(double nextRowTop, double rowGap, int16_t fullWidth, const std::string& errorSource);
 
 // What a key does on the chart, by the key code the canvas reports: Enter and
 // Space draw a new chart, Escape leaves the test; other keys do nothing.
@@ -93,12 +94,13 @@ struct ChartOutcome {
     int16_t LineCount = 0;
     double LetterWidth = 0;   // of the last letter
     double LetterHeight = 0;
-    double total = 0;         // measured chart height (measuring pass)
+    double chartHeight = 0;   // rows and the gaps under them (measuring pass)
     bool completed = false;   // false when the pass was stopped
 };
 
 // Paints the chart: every letter, each row's label and the marker line.
-ChartOutcome DrawChartOn(const ChartInputs& chart, ChartCanvas& canvas);
+// Errors of the layout's arithmetic name errorSource as their routine.
+ChartOutcome DrawChartOn(const ChartInputs& chart, ChartCanvas& canvas, const std::string& errorSource);
 // Runs the same layout, every letter still sized, drawn and reduced, without
 // painting; adds up the rows' heights and gaps.
 ChartOutcome MeasureChart(const ChartInputs& chart, ChartCanvas& canvas);

@@ -38,11 +38,7 @@ class snellen1::Canvas : public ChartCanvas {
 public:
     explicit Canvas(snellen1& form) : form_(form) {}
 
-    void SizeResultPicture(double width, double height) override {
-        form_.state_.LetterWidth = width;
-        form_.state_.LetterHeight = height;
-        form_.SizeResultPicture(width, height);
-    }
+    void SizeResultPicture(double width, double height) override { form_.SizeResultPicture(width, height); }
     Size ReduceLetter(int16_t direction) override {
         ui::PictureBox& master = form_.masterOf(direction);
         ui::PictureBox& result = *form_.picResult;
@@ -139,7 +135,7 @@ void snellen1::Form_Load() {
     table.PixelsPerMMX = divide(display.ScreenPixelsX * ratio, screen.ScreenWidthMM, kSource);
     table.PixelsPerMMY = divide(display.ScreenPixelsY * ratio, screen.ScreenHeightMM, kSource);
 
-    state_ = WindowState{};
+    state_ = ChartState{};
     state_.FirstLine = 1;
     // From the first processing of events on, input is handled as during any
     // other pass, although the window is not on screen yet.
@@ -231,13 +227,19 @@ void snellen1::TotalLetts() {
     state_.FullHeight = checkedInt16(devicePixels(ui::Screen::FullScreenClientHeight()), "snellen1.TotalLetts");
     PicDest->setScaleMode(ui::ScaleMode::Pixels);
     const ChartOutcome out = MeasureChart(chartInputs(), *canvas_);
-    state_.LineCount = out.LineCount;
-    state_.ChartHeight = toInt16(out.total, "snellen1.TotalLetts");
+    keepOutcome(out);
+    state_.ChartHeight = toInt16(out.chartHeight, "snellen1.TotalLetts");
 }
 
 void snellen1::DrawChart() {
     PicDest->setScaleMode(ui::ScaleMode::Pixels);
-    state_.LineCount = DrawChartOn(chartInputs(), *canvas_).LineCount;
+    keepOutcome(DrawChartOn(chartInputs(), *canvas_, "snellen1.DrawChart"));
+}
+
+void snellen1::keepOutcome(const ChartOutcome& out) {
+    state_.LineCount = out.LineCount;
+    state_.LetterWidth = out.LetterWidth;
+    state_.LetterHeight = out.LetterHeight;
 }
 
 ChartInputs snellen1::chartInputs() const {
@@ -257,7 +259,7 @@ int64_t snellen1::devicePixels(int screenPixels) const {
     return static_cast<int64_t>(roundHalfEven(screenPixels * PicDest->pixelRatio()));
 }
 
-void snellen1::SizeResultPicture(double width, double& height) {
+void snellen1::SizeResultPicture(double width, double height) {
     const float w = static_cast<float>(width);
     const float h = static_cast<float>(height);
     ui::Control master(pic1);
@@ -274,6 +276,8 @@ void snellen1::SizeResultPicture(double width, double& height) {
     if (ratio != 1.0)
         picResult->setInnerPixels(static_cast<int>(roundHalfEven(w)), static_cast<int>(roundHalfEven(h)));
     picResult->FillBox(0, 0, picResult->ScaleWidth() - 1, picResult->ScaleHeight() - 1, picResult->BackColor());
+    // The window's design makes the cleared image the picture twice; the
+    // second time finds the pixels the first left and changes nothing.
     picResult->setPicture(ui::StdPicture(picResult->Image()));
     picResult->setPicture(ui::StdPicture(picResult->Image()));
     ui::Application::DoEvents();

@@ -18,12 +18,12 @@ namespace lumeye::acuity {
 class snellen1 : public ui::Form {
     Q_OBJECT
 public:
-    // Fields set again at every load.
-    struct WindowState {
+    // The test's fields, set again at every load.
+    struct ChartState {
         int16_t FirstLine = 0;
         int16_t LineCount = 0;
         LineSizeTable LineSizes{};
-        double LetterWidth = 0;
+        double LetterWidth = 0;  // pixels, of the last letter of the last pass
         double LetterHeight = 0;
         int16_t FullWidth = 0;
         int16_t FullHeight = 0;
@@ -37,7 +37,7 @@ public:
     // Measures the chart (the first pass at load).
     void TotalLetts();
 
-    const WindowState& state() const { return state_; }
+    const ChartState& chartState() const { return state_; }
     // True while a chart is being drawn.
     bool drawing() const { return passes_.busy(); }
 
@@ -62,7 +62,7 @@ private:
     // Load sequence from the first processing of events to the first chart.
     void prepareAndDraw();
     void DrawChart();
-    void SizeResultPicture(double width, double& height);
+    void SizeResultPicture(double width, double height);
     void ReducePicture(ui::PictureBox& source, ui::PictureBox& target, float srcLeft, float srcTop, float srcWidth,
                        float srcHeight, float dstLeft, float dstTop, float dstWidth, float dstHeight);
     void AveragePixels(ui::PictureBox& source, ui::PictureBox& target);
@@ -73,10 +73,12 @@ private:
     void runPasses(const std::function<void()>& pass);
     ui::PictureBox& masterOf(int16_t direction) const;
     ChartInputs chartInputs() const;
+    // What a pass leaves in the window's fields.
+    void keepOutcome(const ChartOutcome& out);
     // A length in screen pixels counted in the canvas's device pixels.
     int64_t devicePixels(int screenPixels) const;
 
-    WindowState state_;
+    ChartState state_;
     PassControl passes_;
     std::unique_ptr<Canvas> canvas_;
 };

@@ -335,7 +335,7 @@ private slots:
         snellen1& form = ui::Forms::get<snellen1>();
         form.Show();
         const int16_t rows = acuity::LineCountFor(int16_t(millimetres.height()));
-        QCOMPARE(form.state().LineCount, rows);
+        QCOMPARE(form.chartState().LineCount, rows);
         // Layout units per pixel are rounded: 1440 / 168 counts as 9.
         const double unitsPerPixel = std::round(1440 / dpi);
         QCOMPARE(double(app::displayMetrics().UnitsPerPixelX), unitsPerPixel);
@@ -343,7 +343,7 @@ private slots:
                  std::round(pixels.width() * (1440 / dpi) / unitsPerPixel));
         const app::SizeTable& table = app::sizeTable();
         for (int row = 1; row <= rows; ++row) {
-            const double size = form.state().LineSizes[row];
+            const double size = form.chartState().LineSizes[row];
             smallestLetter_ = std::min({smallestLetter_, table.PixelsPerMMX * size, table.PixelsPerMMY * size});
             largestLetter_ = std::max({largestLetter_, table.PixelsPerMMX * size, table.PixelsPerMMY * size});
         }
@@ -357,8 +357,9 @@ private slots:
                 red += c == qRgb(255, 0, 0);
             }
         QVERIFY(dark > 0);
-        const double rowOneHeight = table.PixelsPerMMY * form.state().LineSizes[1];
-        const double redY = acuity::FirstRowTop(int16_t(millimetres.height()), table.PixelsPerMMY);
+        const double rowOneHeight = table.PixelsPerMMY * form.chartState().LineSizes[1];
+        const double redY =
+            acuity::FirstRowTop(int16_t(millimetres.height()), table.PixelsPerMMY, "snellen1.DrawChart");
         if (redY + 5 * rowOneHeight < chart.height()) QVERIFY(red > 0);
 
         // A redraw runs to its end: exactly one whole chart is drawn.

@@ -158,7 +158,7 @@ private slots:
         QCOMPARE(form.PicDest->geometry(), QRect(0, 0, 1024, 768));
         QCOMPARE(app::sizeTable().PixelsPerMMX, 6.4);
         QCOMPARE(app::sizeTable().PixelsPerMMY, 6.4);
-        QCOMPARE(form.state().FullWidth, int16_t{2048});
+        QCOMPARE(form.chartState().FullWidth, int16_t{2048});
         const QImage dense = form.PicDest->Image().toImage();
         QCOMPARE(dense.size(), QSize(2048, 1536));
 

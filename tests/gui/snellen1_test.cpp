@@ -60,10 +60,10 @@ LayoutOnly layoutOf(const snellen1& form) {
     c.PixelsPerMMX = app::sizeTable().PixelsPerMMX;
     c.PixelsPerMMY = app::sizeTable().PixelsPerMMY;
     c.FullScreenX = static_cast<float>(app::sizeTable().FullScreenX * form.PicDest->pixelRatio());
-    c.FullWidth = form.state().FullWidth;
-    c.LineSizes = form.state().LineSizes;
+    c.FullWidth = form.chartState().FullWidth;
+    c.LineSizes = form.chartState().LineSizes;
     LayoutOnly layout;
-    acuity::DrawChartOn(c, layout);
+    acuity::DrawChartOn(c, layout, "snellen1.DrawChart");
     return layout;
 }
 
@@ -146,12 +146,13 @@ private slots:
         QCOMPARE(app::sizeTable().PixelsPerMMY, 3.2);
         QCOMPARE(app::displayMetrics().ScreenPixelsX, int16_t{1024});
         QCOMPARE(app::displayMetrics().ResizeForm, app::kTrue);
-        QCOMPARE(form.state().FirstLine, int16_t{1});
-        QCOMPARE(form.state().LineCount, int16_t{8});
-        QCOMPARE(form.state().FullWidth, int16_t{1024});
-        for (int row = 1; row <= 9; ++row) QCOMPARE(form.state().LineSizes[row], app::sizeTable().LetterSizes[row]);
+        QCOMPARE(form.chartState().FirstLine, int16_t{1});
+        QCOMPARE(form.chartState().LineCount, int16_t{8});
+        QCOMPARE(form.chartState().FullWidth, int16_t{1024});
+        for (int row = 1; row <= 9; ++row)
+            QCOMPARE(form.chartState().LineSizes[row], app::sizeTable().LetterSizes[row]);
         // Measured: eight rows of letters and their gaps.
-        QVERIFY(form.state().ChartHeight > 500 && form.state().ChartHeight < 768);
+        QVERIFY(form.chartState().ChartHeight > 500 && form.chartState().ChartHeight < 768);
         QCOMPARE(form.windowTitle(), QStringLiteral("Reduce []"));
     }
 

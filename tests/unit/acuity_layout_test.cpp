@@ -15,6 +15,8 @@ using namespace lumeye;
 using namespace lumeye::acuity;
 
 namespace {
+// The routine the errors of the code under test name: its caller.
+const std::string kCaller = "Test.Caller";
 
 // The size table for a 303 mm wide screen, as the size table builds it.
 LineSizeTable sizesFor303() {
@@ -116,7 +118,7 @@ TEST(AcuityChartRows, LastLabelDrawnMatchesTheRowCount) {
         ChartInputs c = chart1024x768();
         c.ScreenHeightMM = static_cast<int16_t>(height);
         RecordingCanvas canvas;
-        const ChartOutcome out = DrawChartOn(c, canvas);
+        const ChartOutcome out = DrawChartOn(c, canvas, kCaller);
         ASSERT_TRUE(out.completed);
         EXPECT_EQ(canvas.labels.back().text, last) << height;
         EXPECT_EQ(canvas.labels.size(), static_cast<size_t>(out.LineCount));
@@ -126,9 +128,9 @@ TEST(AcuityChartRows, LastLabelDrawnMatchesTheRowCount) {
 }
 
 TEST(AcuityChartLayout, WorkedNumbersOfA1024By768Screen) {
-    EXPECT_DOUBLE_EQ(FirstRowTop(240, 3.2), 46.4);
-    EXPECT_NEAR(FirstRowTop(219, 3.2), (219 - 196) * 1.6, 1e-9);
-    EXPECT_NEAR(FirstRowTop(204, 3.2), (204 - 181) * 1.6, 1e-9);
+    EXPECT_DOUBLE_EQ(FirstRowTop(240, 3.2, kCaller), 46.4);
+    EXPECT_NEAR(FirstRowTop(219, 3.2, kCaller), (219 - 196) * 1.6, 1e-9);
+    EXPECT_NEAR(FirstRowTop(204, 3.2, kCaller), (204 - 181) * 1.6, 1e-9);
 
     const LineSizeTable sizes = sizesFor303();
     const double w1 = 3.2 * sizes[1];
@@ -157,7 +159,7 @@ TEST(AcuityChartLayout, WorkedNumbersOfA1024By768Screen) {
 TEST(AcuityChartLayout, PassPaintsLettersWhereTheLayoutPutsThem) {
     RecordingCanvas canvas;
     const ChartInputs c = chart1024x768();
-    const ChartOutcome out = DrawChartOn(c, canvas);
+    const ChartOutcome out = DrawChartOn(c, canvas, kCaller);
     ASSERT_TRUE(out.completed);
     ASSERT_EQ(out.LineCount, 8);
     ASSERT_EQ(canvas.painted.size(), 36u);
@@ -218,16 +220,16 @@ TEST(AcuityChartLayout, PassPaintsLettersWhereTheLayoutPutsThem) {
 }
 
 TEST(AcuityChartLayout, MarkerLineSpansTheMiddleQuarter) {
-    const MarkerLine m = MarkerLineBelow(400.0, 35.0, 1366);
+    const MarkerLine m = MarkerLineBelow(400.0, 35.0, 1366, kCaller);
     EXPECT_DOUBLE_EQ(m.x1, 1366 * 3 / 8.0);
     EXPECT_DOUBLE_EQ(m.x2, 1366 * 5 / 8.0);
     EXPECT_EQ(m.y, 382);  // 382.5 goes to the even neighbour
-    EXPECT_EQ(MarkerLineBelow(401.0, 35.0, 1366).y, 384);  // 383.5
+    EXPECT_EQ(MarkerLineBelow(401.0, 35.0, 1366, kCaller).y, 384);  // 383.5
 }
 
 TEST(AcuityChartPasses, ThePassProcessesEventsAfterEveryLetter) {
     RecordingCanvas canvas;
-    DrawChartOn(chart1024x768(), canvas);
+    DrawChartOn(chart1024x768(), canvas, kCaller);
     // Once when sizing each letter, once after painting it, once after the line.
     EXPECT_EQ(canvas.eventsProcessed, 36 * 2 + 1);
 }
@@ -243,14 +245,14 @@ TEST(AcuityChartPasses, MeasuringAddsRowHeightsAndGapsWithoutPainting) {
     EXPECT_EQ(canvas.directions.size(), 36u);  // every letter still reduced
     double total = 0;
     for (int r = 1; r <= 8; ++r) total += roundHalfEven(3.2 * c.LineSizes[r]) + RowGap(r, 3.2, c.LineSizes);
-    EXPECT_NEAR(out.total, total, 1e-6);
+    EXPECT_NEAR(out.chartHeight, total, 1e-6);
 }
 
 TEST(AcuityChartPasses, StartsAtTheFirstLine) {
     ChartInputs c = chart1024x768();
     c.FirstLine = 7;
     RecordingCanvas canvas;
-    DrawChartOn(c, canvas);
+    DrawChartOn(c, canvas, kCaller);
     ASSERT_EQ(canvas.painted.size(), 15u);
     EXPECT_NEAR(canvas.painted[0].y, 46.4, 1e-5);
     EXPECT_TRUE(canvas.markers.empty());
@@ -260,7 +262,7 @@ TEST(AcuityChartPasses, StartsAtTheFirstLine) {
 TEST(AcuityChartPasses, AStoppedPassPaintsNothingMore) {
     RecordingCanvas canvas;
     canvas.stopAfterPaints = 4;
-    const ChartOutcome out = DrawChartOn(chart1024x768(), canvas);
+    const ChartOutcome out = DrawChartOn(chart1024x768(), canvas, kCaller);
     EXPECT_FALSE(out.completed);
     EXPECT_EQ(canvas.painted.size(), 4u);
     EXPECT_EQ(canvas.requested.size(), 4u);
@@ -283,7 +285,7 @@ TEST(AcuityDirections, NeverTheSameTwiceInARowAcrossRows) {
     RecordingCanvas canvas;
     // Values that keep repeating a direction, so the pass has to draw again.
     canvas.script = {0.1f, 0.1f, 0.2f, 0.9f, 0.95f, 0.6f, 0.6f, 0.3f, 0.1f};
-    DrawChartOn(chart1024x768(), canvas);
+    DrawChartOn(chart1024x768(), canvas, kCaller);
     ASSERT_EQ(canvas.directions.size(), 36u);
     EXPECT_EQ(canvas.directions[0], 1);
     for (size_t i = 1; i < canvas.directions.size(); ++i)
@@ -296,18 +298,18 @@ TEST(AcuityDirections, EachPassStartsAfresh) {
     // pass keeps it: only letters within a pass are compared.
     RecordingCanvas canvas;
     canvas.script = {0.1f, 0.3f};
-    DrawChartOn(chart1024x768(), canvas);
+    DrawChartOn(chart1024x768(), canvas, kCaller);
     const int16_t last = canvas.directions.back();
     canvas.directions.clear();
     canvas.script = {last == 1 ? 0.1f : 0.3f, 0.6f};
     canvas.scriptAt = 0;
-    DrawChartOn(chart1024x768(), canvas);
+    DrawChartOn(chart1024x768(), canvas, kCaller);
     EXPECT_EQ(canvas.directions.front(), last);
 }
 
 TEST(AcuityDirections, AllFourTurnUp) {
     RecordingCanvas canvas;
-    DrawChartOn(chart1024x768(), canvas);
+    DrawChartOn(chart1024x768(), canvas, kCaller);
     int seen[5] = {};
     for (int16_t d : canvas.directions) {
         ASSERT_GE(d, 1);
