@@ -153,6 +153,9 @@ private slots:
             QCOMPARE(form.chartState().LineSizes[row], app::sizeTable().LetterSizes[row]);
         // Measured: eight rows of letters and their gaps.
         QVERIFY(form.chartState().ChartHeight > 500 && form.chartState().ChartHeight < 768);
+        // The last letter drawn is one of the last row's.
+        QCOMPARE(form.chartState().LetterWidth, app::sizeTable().PixelsPerMMX * form.chartState().LineSizes[8]);
+        QCOMPARE(form.chartState().LetterHeight, app::sizeTable().PixelsPerMMY * form.chartState().LineSizes[8]);
         QCOMPARE(form.windowTitle(), QStringLiteral("Reduce []"));
     }
 
