@@ -6,7 +6,7 @@
 
 namespace lumeye {
 namespace {
-// From this size on a block is mapped on its own, in huge pages.
+// From this size on a block is mapped on its own, its pages made at once.
 constexpr std::size_t kMappedBytes = std::size_t(2) << 20;
 }  // namespace
 
@@ -16,9 +16,8 @@ void* allocateZeroed(std::size_t bytes) {
         if (void* block = std::calloc(bytes, 1)) return block;
         throw std::bad_alloc();
     }
-    void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
     if (block == MAP_FAILED) throw std::bad_alloc();
-    madvise(block, bytes, MADV_HUGEPAGE);
     return block;
 }
 

@@ -7,9 +7,11 @@
 namespace lumeye {
 
 // Memory that arrives filled with zeros, for pixel buffers of up to a whole
-// screen. Large blocks come straight from the system in huge pages where it
-// grants them: a 4K canvas then costs a few dozen page faults instead of
-// thousands, and none of its bytes is written twice to make it zero.
+// screen. Large blocks come straight from the system with all their pages
+// made in one call, instead of one page fault for each of a 4K canvas's
+// thousands of pages, and none of their bytes is written to make it zero.
+// (Huge pages were tried: where memory is fragmented, the kernel compacts it
+// first, which took longer than the faults it saved.)
 void* allocateZeroed(std::size_t bytes);
 void freeZeroed(void* block, std::size_t bytes) noexcept;
 
