@@ -14,9 +14,10 @@ constexpr int16_t kNudges[kMaxRows + 1] = {0, 0, 25, 33, 39, 20, 6, -15, -22};
 // Rows 1 to 4 each have their own letter gap; the rows below keep row 4's.
 constexpr int kLastOwnGapRow = 4;
 
-// Both passes size, draw and reduce every letter; only painting puts them,
-// the labels and the marker on the canvas, and only measuring adds up the
-// chart's height.
+// Both passes size every letter and draw its direction, so that the first
+// chart continues the random sequence after the measuring pass; only
+// painting reduces the letters and puts them, the labels and the marker on
+// the canvas, and only measuring adds up the chart's height.
 enum class Pass { Measure, Paint };
 
 ChartOutcome walk(const ChartInputs& chart, ChartCanvas& canvas, Pass pass, const std::string& errorSource) {
@@ -38,8 +39,10 @@ ChartOutcome walk(const ChartInputs& chart, ChartCanvas& canvas, Pass pass, cons
             canvas.SizeResultPicture(out.LetterWidth, out.LetterHeight);
             if (canvas.stopped()) return out;
             previous = DrawDirection(previous, next);
-            letter = canvas.ReduceLetter(previous);
-            if (paint) {
+            if (!paint) {
+                letter = canvas.LetterSize();
+            } else {
+                letter = canvas.ReduceLetter(previous);
                 canvas.PaintLetter(static_cast<float>(x), static_cast<float>(y), letter);
                 canvas.DoEvents();
                 if (canvas.stopped()) return out;

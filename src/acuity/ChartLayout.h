@@ -82,6 +82,8 @@ public:
     // Renders the master of a direction into the scratch picture and returns
     // the scratch picture's inner size in whole pixels.
     virtual Size ReduceLetter(int16_t direction) = 0;
+    // The scratch picture's inner size in whole pixels, as sized for the letter.
+    virtual Size LetterSize() const = 0;
     virtual void PaintLetter(float x, float y, Size size) = 0;
     virtual void PrintLabel(double x, double y, const char* label) = 0;
     virtual void DrawMarker(const MarkerLine& line) = 0;
@@ -101,8 +103,8 @@ struct ChartOutcome {
 // Paints the chart: every letter, each row's label and the marker line.
 // Errors of the layout's arithmetic name errorSource as their routine.
 ChartOutcome DrawChartOn(const ChartInputs& chart, ChartCanvas& canvas, const std::string& errorSource);
-// Runs the same layout, every letter still sized, drawn and reduced, without
-// painting; adds up the rows' heights and gaps.
+// Runs the same layout, every letter still sized and its direction drawn,
+// without reducing or painting; adds up the rows' heights and gaps.
 ChartOutcome MeasureChart(const ChartInputs& chart, ChartCanvas& canvas);
 
 }  // namespace lumeye::acuity

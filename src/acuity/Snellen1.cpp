@@ -45,8 +45,9 @@ public:
         form_.ReducePicture(master, result, 0, 0, static_cast<float>(master.ScaleWidth()),
                             static_cast<float>(master.ScaleHeight()), 0, 0, static_cast<float>(result.ScaleWidth()),
                             static_cast<float>(result.ScaleHeight()));
-        return {result.ScaleWidth(), result.ScaleHeight()};
+        return LetterSize();
     }
+    Size LetterSize() const override { return {form_.picResult->ScaleWidth(), form_.picResult->ScaleHeight()}; }
     void PaintLetter(float x, float y, Size size) override {
         form_.PicDest->PaintPicture(form_.picResult->Picture(), x, y, size.width, size.height);
     }

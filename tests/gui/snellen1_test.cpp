@@ -36,6 +36,7 @@ public:
         size_ = {roundHalfEven(width), roundHalfEven(height)};
     }
     Size ReduceLetter(int16_t) override { return size_; }
+    Size LetterSize() const override { return size_; }
     void PaintLetter(float x, float y, Size size) override {
         boxes.push_back(QRect(int(roundHalfEven(x)), int(roundHalfEven(y)), int(size.width), int(size.height)));
     }

@@ -57,6 +57,7 @@ public:
         directions.push_back(direction);
         return current;
     }
+    Size LetterSize() const override { return current; }
     void PaintLetter(float x, float y, Size size) override {
         painted.push_back({x, y, size.width, size.height, directions.back()});
     }
@@ -242,10 +243,16 @@ TEST(AcuityChartPasses, MeasuringAddsRowHeightsAndGapsWithoutPainting) {
     EXPECT_TRUE(canvas.painted.empty());
     EXPECT_TRUE(canvas.labels.empty());
     EXPECT_TRUE(canvas.markers.empty());
-    EXPECT_EQ(canvas.directions.size(), 36u);  // every letter still reduced
+    EXPECT_TRUE(canvas.directions.empty());  // nothing reduced: the painting pass does that
     double total = 0;
     for (int r = 1; r <= 8; ++r) total += roundHalfEven(3.2 * c.LineSizes[r]) + RowGap(r, 3.2, c.LineSizes);
     EXPECT_NEAR(out.chartHeight, total, 1e-6);
+    // Every letter's direction is still drawn: the generator moves on as far
+    // as a painting pass moves it, so the first chart continues the sequence.
+    RecordingCanvas painting;
+    DrawChartOn(c, painting, kCaller);
+    EXPECT_EQ(canvas.draws, painting.draws);
+    EXPECT_EQ(canvas.requested.size(), 36u);
 }
 
 TEST(AcuityChartPasses, StartsAtTheFirstLine) {
