@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 
 namespace lumeye::ui {
 namespace {
@@ -101,6 +102,7 @@ DeviceBitmap& PictureBox::Image() {
     // Whoever writes the bits may draw anywhere.
     DeviceBitmap& image = surface();
     drawnOn_ = QRect(0, 0, image.width(), image.height());
+    sentThisTurn_ = QRegion();
     return image;
 }
 const DeviceBitmap& PictureBox::Image() const { return surface(); }
@@ -117,6 +119,7 @@ DeviceBitmap& PictureBox::surface() const {
     } else {
         image_ = image_.resized(size.width(), size.height(), layout, backColor_.rgb());
         drawnOn_ &= QRect(0, 0, size.width(), size.height());
+        sentThisTurn_ = QRegion();
     }
     return image_;
 }
@@ -130,6 +133,7 @@ void PictureBox::clearSurface() {
     image_.fill(backColor_.rgb());
     if (!picture_.isNull()) image_.drawImage(QPoint(0, 0), picture_.image());
     drawnOn_ = pictureArea();
+    sentThisTurn_ = QRegion();
     update();
 }
 
@@ -140,6 +144,7 @@ QRegion PictureBox::pictureArea() const {
 
 void PictureBox::showArea(const QRect& area) {
     drawnOn_ += area;
+    sentThisTurn_ = QRegion();
     const QRectF onScreen(QPointF(area.topLeft()) / pixelRatio_, QSizeF(area.size()) / pixelRatio_);
     update(onScreen.toAlignedRect().translated(contentsRect().topLeft()));
 }
@@ -230,8 +235,13 @@ void PictureBox::showThroughServer(const QRegion& exposed) {
     for (const QRect& r : exposed)
         pixels += QRectF(QPointF(r.topLeft()) * pixelRatio_, QSizeF(r.size()) * pixelRatio_).toAlignedRect() & bounds;
     // Image pixels are the window's device pixels, the box having no border.
+    // Qt answers one expose of a window that paints on screen twice, as an
+    // expose and as a paint event: the second finds it all sent already.
+    if ((pixels - sentThisTurn_).isEmpty()) return;
     window->fill(pixels - drawnOn_, backColor_.rgb());
     for (const QRect& r : pixels & drawnOn_) window->put(image, r, QPoint(0, 0));
+    if (sentThisTurn_.isEmpty()) QTimer::singleShot(0, this, [this] { sentThisTurn_ = QRegion(); });
+    sentThisTurn_ += pixels;
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
