@@ -17,6 +17,9 @@ int main(int argc, char* argv[]) {
     // still go back as soon as they are freed.
     mallopt(M_MMAP_THRESHOLD, 1 << 20);
     mallopt(M_TRIM_THRESHOLD, 4 << 20);
+    // The canvas and the wait form's background have X windows of their own; the
+    // pictures beside them need none.
+    QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     QApplication app(argc, argv);
     if (const auto refusal = lumeye::ui::undrawableDisplay()) {
         std::fprintf(stderr, "lumeye: %s\n", qPrintable(*refusal));
