@@ -40,8 +40,12 @@ void installFontSubstitutions() {
 }
 
 QString substituteFamily(const QString& face) {
-    if (QFontDatabase::hasFamily(face)) return face;
-    return substitutions().value(face.toLower(), face);
+    // Asked for every label of every chart: fontconfig is asked once a face.
+    static QHash<QString, QString> chosen;
+    auto it = chosen.constFind(face);
+    if (it == chosen.cend())
+        it = chosen.insert(face, QFontDatabase::hasFamily(face) ? face : substitutions().value(face.toLower(), face));
+    return *it;
 }
 
 QFont designFont(const QString& face, double points, bool bold) {
