@@ -180,13 +180,19 @@ void MainForm::ScreenSize() {
     }
 }
 
+void MainForm::useMenusScreen() { ui::Screen::setProgramScreen(screen()); }
+
 void MainForm::enterScreenDimensions() {
+    useMenusScreen();
     ScreenSize();
     ScreenSettings& s = screenSettings();
     if (s.ScreenSizeKnown != kFalse) BuildSizeTable(s.ScreenWidthMM, s.ScreenHeightMM);
 }
 
-void MainForm::printLetterCard() { ui::Forms::get<print::Picprint>().Show(); }
+void MainForm::printLetterCard() {
+    useMenusScreen();
+    ui::Forms::get<print::Picprint>().Show();
+}
 
 void MainForm::performSightTest() {
     if (screenSettings().ScreenSizeKnown == kFalse) {
@@ -195,7 +201,7 @@ void MainForm::performSightTest() {
     }
     // The test is for the screen that shows the menu: the chart covers it and
     // is measured on it, whichever screen is the primary one.
-    ui::Screen::setProgramScreen(screen());
+    useMenusScreen();
     ScreenSettings& s = screenSettings();
     BuildSizeTable(s.ScreenWidthMM, s.ScreenHeightMM);
     Hide();
@@ -226,7 +232,10 @@ void MainForm::Option4_KeyPress(int) { performSightTest(); }
 void MainForm::Label3_Click() { ui::Application::End(); }
 void MainForm::ExitBN_Click() { ui::Application::End(); }
 void MainForm::HelpBtn_Click() { ui::Application::SendKey(Qt::Key_F1); }
-void MainForm::aboutlumeye_Click() { ui::Forms::get<cipher::About>().Show(ui::Form::ShowMode::Modal); }
+void MainForm::aboutlumeye_Click() {
+    useMenusScreen();
+    ui::Forms::get<cipher::About>().Show(ui::Form::ShowMode::Modal);
+}
 
 void MainForm::closeEvent(QCloseEvent* event) {
     event->accept();

@@ -46,6 +46,8 @@ private:
     void HelpBtn_Click();
     void aboutlumeye_Click();
 
+    // What the menu opens appears on the screen that shows the menu.
+    void useMenusScreen();
     void enterScreenDimensions();
     void printLetterCard();
     void performSightTest();

@@ -78,7 +78,7 @@ About::About() {
 void About::Form_Load() {
     const float left = (static_cast<float>(ui::Screen::Width()) - static_cast<float>(Width())) / 2.0f;
     const float top = (static_cast<float>(ui::Screen::Height()) - static_cast<float>(Height())) / 2.0f;
-    Move(left, top, Width(), Height());
+    Move(ui::Screen::Left() + left, ui::Screen::Top() + top, Width(), Height());
 
     const CipherTexts& texts = cipherTexts();
     Label1->setText(texts.AboutText1);

@@ -52,7 +52,8 @@ Picprint::Picprint()
 }
 
 void Picprint::Form_Load() {
-    Move((ui::Screen::Width() - Width()) / 2, (ui::Screen::Height() - Height()) / 2, Width(), Height());
+    Move(ui::Screen::Left() + (ui::Screen::Width() - Width()) / 2,
+         ui::Screen::Top() + (ui::Screen::Height() - Height()) / 2, Width(), Height());
 }
 
 void Picprint::CmdPrint_Click() {

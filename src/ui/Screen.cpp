@@ -44,6 +44,8 @@ double Screen::TwipsPerPixelX() { return kTwipsPerInch / info().logicalDpiX; }
 double Screen::TwipsPerPixelY() { return kTwipsPerInch / info().logicalDpiY; }
 double Screen::Width() { return info().geometry.width() * TwipsPerPixelX(); }
 double Screen::Height() { return info().geometry.height() * TwipsPerPixelY(); }
+double Screen::Left() { return info().geometry.x() * TwipsPerPixelX(); }
+double Screen::Top() { return info().geometry.y() * TwipsPerPixelY(); }
 
 int Screen::FullScreenClientWidth() { return info().availableGeometry.width(); }
 

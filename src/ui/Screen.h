@@ -45,6 +45,10 @@ public:
     static double TwipsPerPixelY();
     static double Width();  // layout units
     static double Height(); // layout units
+    // The screen's top left-hand corner on the desktop, in layout units: where
+    // windows placed on it start from.
+    static double Left();
+    static double Top();
 
     // Client area of a maximised top-level window on the program's screen:
     // the work area less a window title bar.

@@ -10,9 +10,11 @@
 #include "app/SizeTable.h"
 #include "app/State.h"
 #include "app/WaitForm.h"
+#include "cipher/About.h"
 #include "bitmap/DDBHelper.h"
 #include "core/Numeric.h"
 #include "core/Random.h"
+#include "print/Picprint.h"
 #include "ui/Dialogs.h"
 #include "ui/Screen.h"
 
@@ -417,6 +419,31 @@ private slots:
         QTest::keyClick(test->PicDest, Qt::Key_Escape);
         QTRY_VERIFY(menu.isVisible());
         QVERIFY(!ui::Forms::isLoaded<snellen1>());
+    }
+
+    // The card window and the About box open centred on the menu's screen too.
+    void windowsOpenOnTheMenusScreen() {
+        ui::Screen::setOverride(std::nullopt);
+        QScreen* screen = QGuiApplication::screens().last();
+        auto& menu = ui::Forms::get<app::MainForm>();
+        menu.setScreen(screen);
+        menu.move(screen->geometry().topLeft() + QPoint(40, 40));
+        menu.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(&menu));
+        // Within the few pixels of a window frame.
+        const auto centredOnScreen = [screen](const QWidget& w) {
+            return (w.frameGeometry().center() - screen->geometry().center()).manhattanLength() <= 8;
+        };
+        emit menu.Option3->dblClick();
+        QVERIFY(centredOnScreen(ui::Forms::get<print::Picprint>()));
+        bool aboutCentred = false;
+        QTimer::singleShot(0, [&] {
+            auto& about = ui::Forms::get<cipher::About>();
+            aboutCentred = centredOnScreen(about);
+            about.Command1->click();
+        });
+        menu.aboutlumeye->trigger();
+        QVERIFY(aboutCentred);
     }
 };
 
