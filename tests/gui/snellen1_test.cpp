@@ -132,6 +132,17 @@ class Snellen1Test : public testing::GuiTest {
         return form;
     }
 
+    // The menu shown on the last of the real screens.
+    app::MainForm& menuOnLastScreen() {
+        ui::Screen::setOverride(std::nullopt);
+        QScreen* screen = QGuiApplication::screens().last();
+        auto& menu = ui::Forms::get<app::MainForm>();
+        menu.setScreen(screen);
+        menu.move(screen->geometry().topLeft() + QPoint(40, 40));
+        menu.Show();
+        return menu;
+    }
+
     // A 320 x 240 mm screen of 1024 x 768 pixels, its dimensions known.
     void initTest() override {
         useScreen({});
@@ -383,13 +394,9 @@ private slots:
     // On the real screens, the last of which shows the menu; run also with
     // two screens of different sizes and pixel ratios, and on Wayland.
     void chartCoversTheMenusScreen() {
-        ui::Screen::setOverride(std::nullopt);
-        QScreen* screen = QGuiApplication::screens().last();
-        auto& menu = ui::Forms::get<app::MainForm>();
+        auto& menu = menuOnLastScreen();
         knownScreen(400, 300, 1024, 768);
-        menu.setScreen(screen);
-        menu.move(screen->geometry().topLeft() + QPoint(40, 40));
-        menu.Show();
+        QScreen* screen = QGuiApplication::screens().last();
         QVERIFY(QTest::qWaitForWindowExposed(&menu));
         QCOMPARE(menu.screen(), screen);
         QPoint waitAt;
@@ -423,12 +430,8 @@ private slots:
 
     // The card window and the About box open centred on the menu's screen too.
     void windowsOpenOnTheMenusScreen() {
-        ui::Screen::setOverride(std::nullopt);
+        auto& menu = menuOnLastScreen();
         QScreen* screen = QGuiApplication::screens().last();
-        auto& menu = ui::Forms::get<app::MainForm>();
-        menu.setScreen(screen);
-        menu.move(screen->geometry().topLeft() + QPoint(40, 40));
-        menu.Show();
         QVERIFY(QTest::qWaitForWindowExposed(&menu));
         // Within the few pixels of a window frame.
         const auto centredOnScreen = [screen](const QWidget& w) {
