@@ -167,14 +167,17 @@ void SaveScreenFile(const std::string& folder, int16_t width, int16_t height, co
         ::unlink(temp.c_str());
         return saveError(target, error, errorSource);
     };
-    if (!writeAll(fd, bytes) || ::fsync(fd) != 0) {
+    // mkstemp creates the file for its owner only: the new file takes the
+    // mode of the one it replaces (a private 0600 file stays private), and a
+    // first settings file is readable by all.
+    struct stat old {};
+    const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    if (!writeAll(fd, bytes) || ::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
         const int error = errno;
         ::close(fd);
         throw abandon(error);
     }
     if (::close(fd) != 0) throw abandon(errno);
-    // mkstemp creates the file for its owner only; a settings file is readable by all.
-    ::chmod(temp.c_str(), 0644);
     if (::rename(temp.c_str(), target.c_str()) != 0) throw abandon(errno);
 }
 
