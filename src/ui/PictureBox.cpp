@@ -229,7 +229,13 @@ QPaintEngine* PictureBox::paintEngine() const { return shownByServer_ ? nullptr 
 void PictureBox::showThroughServer(const QRegion& exposed) {
     const DeviceBitmap& image = surface();
     auto window = X11Surface::of(*this, image.layout());
-    if (!window) return;  // the display changed to a format the server does not store
+    if (!window) {
+        // The window's own visual stores pixels otherwise than the image: Qt
+        // draws the box from now on.
+        setShownByServer(false);
+        update();
+        return;
+    }
     const QRect bounds(0, 0, image.width(), image.height());
     QRegion pixels;
     for (const QRect& r : exposed)

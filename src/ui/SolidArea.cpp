@@ -11,12 +11,14 @@ namespace lumeye::ui {
 
 SolidArea::SolidArea(const QColor& colour, QWidget* parent) : QWidget(parent) {
     setBackColor(this, colour);
-    byServer_ = X11Surface::serverStores(layoutForDisplay(Screen::info()));
-    if (byServer_) {
-        setAttribute(Qt::WA_NativeWindow);
-        setAttribute(Qt::WA_PaintOnScreen);
-        setAttribute(Qt::WA_NoSystemBackground);
-    }
+    setFilledByServer(X11Surface::serverStores(layoutForDisplay(Screen::info())));
+}
+
+void SolidArea::setFilledByServer(bool on) {
+    byServer_ = on;
+    if (on) setAttribute(Qt::WA_NativeWindow);
+    setAttribute(Qt::WA_PaintOnScreen, on);
+    setAttribute(Qt::WA_NoSystemBackground, on);
 }
 
 QPaintEngine* SolidArea::paintEngine() const { return byServer_ ? nullptr : QWidget::paintEngine(); }
@@ -30,6 +32,10 @@ void SolidArea::paintEvent(QPaintEvent* event) {
         for (const QRect& r : event->region())
             device += QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio).toAlignedRect();
         surface->fill(device, palette().color(backgroundRole()).rgb());
+    } else {
+        // The window's own visual stores pixels otherwise: Qt fills it from now on.
+        setFilledByServer(false);
+        update();
     }
 }
 

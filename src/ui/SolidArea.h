@@ -17,6 +17,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void setFilledByServer(bool on);
     bool byServer_ = false;
 };
 

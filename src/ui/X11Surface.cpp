@@ -4,9 +4,11 @@
 #include <QWidget>
 #include <QtGui/qguiapplication_platform.h>
 
+#include <X11/Xlib.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -19,24 +21,61 @@ xcb_connection_t* connection() {
     return x11 ? x11->connection() : nullptr;
 }
 
-// The depth of the X visual whose pixels a layout stores as the server does.
-int depthOf(PixelLayout layout) {
+// How the X server stores a layout's pixels: a TrueColor visual of this
+// depth and these colour masks.
+struct ServerFormat {
+    uint8_t depth;
+    uint32_t red, green, blue;
+};
+std::optional<ServerFormat> serverFormatOf(PixelLayout layout) {
     switch (layout) {
-    case PixelLayout::Bgrx32: return 24;
-    case PixelLayout::Rgb565: return 16;
-    case PixelLayout::Rgb555: return 15;
-    default: return 0;
+    case PixelLayout::Bgrx32: return ServerFormat{24, 0xff0000, 0x00ff00, 0x0000ff};
+    case PixelLayout::Rgb565: return ServerFormat{16, 0xf800, 0x07e0, 0x001f};
+    case PixelLayout::Rgb555: return ServerFormat{15, 0x7c00, 0x03e0, 0x001f};
+    default: return std::nullopt;
     }
 }
 
-bool stores(xcb_connection_t* c, PixelLayout layout) {
+const xcb_screen_t* screenWithRoot(xcb_connection_t* c, xcb_window_t root) {
+    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem; xcb_screen_next(&it))
+        if (it.data->root == root) return it.data;
+    return nullptr;
+}
+
+// The connection's default screen (the display name's), where Qt opens its windows.
+const xcb_screen_t* defaultScreen(xcb_connection_t* c) {
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    int number = x11 && x11->display() ? DefaultScreen(x11->display()) : 0;
+    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem; xcb_screen_next(&it), --number)
+        if (number == 0) return it.data;
+    return nullptr;
+}
+
+// The scan-line pad, in bits, of a drawable whose visual stores the layout's
+// pixels exactly as the layout does; nothing when any of depth, visual class,
+// colour masks, bits per pixel or byte order differs.
+std::optional<int> scanlinePad(xcb_connection_t* c, const xcb_screen_t* screen, xcb_visualid_t visual,
+                               uint8_t depth, PixelLayout layout) {
+    const auto format = serverFormatOf(layout);
     const xcb_setup_t* setup = xcb_get_setup(c);
-    const int depth = depthOf(layout);
-    if (depth == 0 || setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST) return false;
-    if (xcb_setup_roots_iterator(setup).data->root_depth != depth) return false;
-    for (auto it = xcb_setup_pixmap_formats_iterator(setup); it.rem; xcb_format_next(&it))
-        if (it.data->depth == depth) return it.data->bits_per_pixel == bitsPixelOf(layout);
-    return false;
+    if (!screen || !format || depth != format->depth || setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST)
+        return std::nullopt;
+    bool trueColour = false;
+    for (auto d = xcb_screen_allowed_depths_iterator(screen); d.rem; xcb_depth_next(&d)) {
+        if (d.data->depth != depth) continue;
+        for (auto v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v))
+            if (v.data->visual_id == visual)
+                trueColour = v.data->_class == XCB_VISUAL_CLASS_TRUE_COLOR && v.data->red_mask == format->red &&
+                             v.data->green_mask == format->green && v.data->blue_mask == format->blue;
+    }
+    if (!trueColour) return std::nullopt;
+    for (auto it = xcb_setup_pixmap_formats_iterator(setup); it.rem; xcb_format_next(&it)) {
+        if (it.data->depth != depth) continue;
+        const int pad = it.data->scanline_pad;
+        if (it.data->bits_per_pixel != bitsPixelOf(layout) || pad < 8 || pad % 8 != 0) return std::nullopt;
+        return pad;
+    }
+    return std::nullopt;
 }
 
 xcb_connection_t* asConnection(void* c) { return static_cast<xcb_connection_t*>(c); }
@@ -44,23 +83,36 @@ xcb_connection_t* asConnection(void* c) { return static_cast<xcb_connection_t*>(
 
 bool X11Surface::serverStores(PixelLayout layout) {
     xcb_connection_t* c = connection();
-    return c && stores(c, layout);
+    const xcb_screen_t* screen = c ? defaultScreen(c) : nullptr;
+    return screen && scanlinePad(c, screen, screen->root_visual, screen->root_depth, layout);
 }
 
 std::optional<X11Surface> X11Surface::of(const QWidget& widget, PixelLayout layout) {
     xcb_connection_t* c = connection();
-    if (!c || !widget.internalWinId() || !stores(c, layout)) return std::nullopt;
-    return X11Surface(c, static_cast<uint32_t>(widget.internalWinId()), layout);
+    if (!c || !widget.internalWinId()) return std::nullopt;
+    const auto window = static_cast<xcb_window_t>(widget.internalWinId());
+    // The window's own visual and depth: Qt may have made it with others than the screen's.
+    xcb_get_window_attributes_reply_t* attributes =
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+    xcb_get_geometry_reply_t* geometry = xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
+    std::optional<int> pad;
+    if (attributes && geometry)
+        pad = scanlinePad(c, screenWithRoot(c, geometry->root), attributes->visual, geometry->depth, layout);
+    std::free(attributes);
+    std::free(geometry);
+    if (!pad) return std::nullopt;
+    return X11Surface(c, window, layout, *pad);
 }
 
-X11Surface::X11Surface(void* connection, uint32_t window, PixelLayout layout)
-    : connection_(connection), window_(window), gc_(xcb_generate_id(asConnection(connection))), layout_(layout) {
+X11Surface::X11Surface(void* connection, uint32_t window, PixelLayout layout, int scanlinePad)
+    : connection_(connection), window_(window), gc_(xcb_generate_id(asConnection(connection))), layout_(layout),
+      scanlinePad_(scanlinePad) {
     xcb_create_gc(asConnection(connection_), gc_, window_, 0, nullptr);
 }
 
 X11Surface::X11Surface(X11Surface&& other) noexcept
     : connection_(std::exchange(other.connection_, nullptr)), window_(other.window_), gc_(other.gc_),
-      layout_(other.layout_) {}
+      layout_(other.layout_), scanlinePad_(other.scanlinePad_) {}
 
 X11Surface::~X11Surface() {
     if (!connection_) return;
@@ -86,10 +138,11 @@ void X11Surface::put(const DeviceBitmap& bitmap, const QRect& area, const QPoint
     if (pixels.isEmpty() || bitmap.layout() != layout_) return;
     xcb_connection_t* c = asConnection(connection_);
     const int bytesPerPixel = bitmap.bitsPixel() / 8;
-    // The server's rows are padded to 4 bytes; the bitmap's rows go as they
-    // lie where they already are, other areas are packed a band at a time.
+    // The server's rows are padded to its scan-line pad; the bitmap's rows go
+    // as they lie where they already are, other areas are packed a band at a time.
     const size_t rowBytes = size_t(pixels.width()) * bytesPerPixel;
-    const size_t paddedRow = (rowBytes + 3) & ~size_t(3);
+    const size_t padBytes = size_t(scanlinePad_ / 8);
+    const size_t paddedRow = (rowBytes + padBytes - 1) / padBytes * padBytes;
     const bool asTheyLie = pixels.left() == 0 && pixels.width() == bitmap.width() &&
                            size_t(bitmap.widthBytes()) == paddedRow;
     const size_t maxRequest = size_t(xcb_get_maximum_request_length(c)) * 4 - 64;
@@ -106,7 +159,7 @@ void X11Surface::put(const DeviceBitmap& bitmap, const QRect& area, const QPoint
             data = band.data();
         }
         xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, window_, gc_, uint16_t(pixels.width()), uint16_t(rows),
-                      int16_t(at.x() + pixels.left()), int16_t(at.y() + top), 0, uint8_t(depthOf(layout_)),
+                      int16_t(at.x() + pixels.left()), int16_t(at.y() + top), 0, serverFormatOf(layout_)->depth,
                       uint32_t(paddedRow * size_t(rows)), data);
     }
 }

@@ -8,6 +8,7 @@
 #include "ui/Fonts.h"
 #include "ui/Form.h"
 #include "ui/Screen.h"
+#include "ui/X11Surface.h"
 
 #include <QAction>
 #include <QApplication>
@@ -233,6 +234,25 @@ private slots:
         QVERIFY(form.menuBar()->isVisible());
         QVERIFY(form.menuBar()->height() > 0);
         QCOMPARE(form.client()->y(), form.menuBar()->height());
+    }
+
+    // Run on X (e2e_global_menu): the server draws on a window only where the
+    // window's own visual stores the layout's pixels; a window Qt made with a
+    // 32-bit visual with alpha is left to Qt, as is a layout of another depth.
+    void serverDrawsOnlyOnTheLayoutsOwnVisual() {
+        if (QGuiApplication::platformName() != QStringLiteral("xcb")) QSKIP("X windows only");
+        QWidget plain, translucent;
+        translucent.setAttribute(Qt::WA_TranslucentBackground);
+        for (QWidget* window : {&plain, &translucent}) {
+            window->resize(16, 16);
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+        }
+        QVERIFY(X11Surface::serverStores(PixelLayout::Bgrx32));
+        QVERIFY(!X11Surface::serverStores(PixelLayout::Rgb565));
+        QVERIFY(X11Surface::of(plain, PixelLayout::Bgrx32));
+        QVERIFY(!X11Surface::of(plain, PixelLayout::Rgb565));
+        QVERIFY(!X11Surface::of(translucent, PixelLayout::Bgrx32));
     }
 
     // The test's fontconfig has a Verdana (tests/gui/verdana-fonts.conf.in) but no Tahoma.
