@@ -12,13 +12,16 @@ void OptionButton::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) emit dblClick();
 }
 
-void OptionButton::keyPressEvent(QKeyEvent* event) {
-    const QString text = event->text();
-    // Only keys that type a character count; Space still selects the option too.
+bool OptionKeyTyped(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text) {
     // A key held with Alt is a command (an accelerator, or none), not typing;
     // AltGr, which does type characters, does not report Alt.
-    const bool typed = !text.isEmpty() && !(event->modifiers() & Qt::AltModifier);
-    if (typed && event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab) {
+    return !text.isEmpty() && !(modifiers & Qt::AltModifier) && qtKey != Qt::Key_Tab && qtKey != Qt::Key_Backtab;
+}
+
+void OptionButton::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    if (OptionKeyTyped(event->key(), event->modifiers(), text)) {
+        // Space still selects the option too.
         if (event->key() == Qt::Key_Space) setChecked(true);
         emit keyPress(text.at(0).unicode());
         event->accept();

@@ -7,6 +7,11 @@
 
 namespace lumeye::ui {
 
+// Whether a key pressed on an option button is reported as typed: every key
+// that types a character (Escape, Backspace and Ctrl with a letter too),
+// except Tab and keys held with Alt.
+bool OptionKeyTyped(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text);
+
 // An option button that reports double-clicks and key presses that produce a
 // character (Enter, Space, letters, digits ...). A single click only selects.
 class OptionButton : public QRadioButton {
