@@ -2,12 +2,18 @@
 // resources/help and, where it describes behaviour, against the program; and
 // the reader itself on damaged input.
 #include "acuity/ChartLayout.h"
+#include "app/SizeTable.h"
+#include "core/Numeric.h"
 #include "help/ChmFile.h"
+#include "ui/Controls.h"
 #include "ui/KeyCodes.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -98,11 +104,86 @@ std::vector<std::vector<std::string>> tableRows(const std::string& html) {
     return rows;
 }
 
+// The groups of the first match of a pattern in a text; none when it has no match.
+std::vector<std::string> said(const std::string& text, const std::string& pattern) {
+    std::smatch m;
+    if (!std::regex_search(text, m, std::regex(pattern))) return {};
+    return {m.begin() + 1, m.end()};
+}
+
+std::string oneDecimal(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+// The letter heights in millimetres that the program works out for a screen width.
+lumeye::acuity::LineSizeTable letterSizes(int widthMM) {
+    lumeye::app::SizeTable table;
+    lumeye::app::BuildSizeTable(table, static_cast<int16_t>(widthMM), 300, true, 1920, 1080, "help");
+    return table.LetterSizes;
+}
+
+int rowLabelled(const std::string& label) {
+    for (int r = 1; r <= lumeye::acuity::kMaxRows; ++r)
+        if (label == lumeye::acuity::RowLabel(r)) return r;
+    ADD_FAILURE() << "no row is labelled \"" << label << "\"";
+    return 1;
+}
+
+// A key as the X server reports it to the program.
+struct Keystroke {
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    QString text;
+};
+
+// Keys that type a character besides those the table of keys names.
+std::vector<Keystroke> otherTypingKeys() {
+    std::vector<Keystroke> keys{{Qt::Key_Backspace, {}, "\b"},
+                                {Qt::Key_Delete, {}, "\x7f"},
+                                {Qt::Key_A, Qt::ControlModifier, "\x01"},
+                                {Qt::Key_A, Qt::ShiftModifier, "A"}};
+    // Letters, digits and signs: Qt names their keys by their (capital) ASCII code.
+    for (char c = '!'; c <= '~'; ++c)
+        keys.push_back({std::toupper(static_cast<unsigned char>(c)), {}, QString(QChar(c))});
+    return keys;
+}
+
+// Each key the tables of keys name, as it is typed.
+const std::map<std::string, std::vector<Keystroke>>& keysNamed() {
+    static const std::map<std::string, std::vector<Keystroke>> keys{
+        {"Enter", {{Qt::Key_Return, {}, "\r"}, {Qt::Key_Enter, Qt::KeypadModifier, "\r"}}},
+        {"Space", {{Qt::Key_Space, {}, " "}}},
+        {"Esc", {{Qt::Key_Escape, {}, "\x1b"}}},
+        {"Tab", {{Qt::Key_Tab, {}, "\t"}}},
+        {"Up, Down", {{Qt::Key_Up, {}, ""}, {Qt::Key_Down, {}, ""}}},
+        {"Alt+D, Alt+P, Alt+T",
+         {{Qt::Key_D, Qt::AltModifier, "d"}, {Qt::Key_P, Qt::AltModifier, "p"}, {Qt::Key_T, Qt::AltModifier, "t"}}},
+        {"Alt+X, Alt+H, Alt+A",
+         {{Qt::Key_X, Qt::AltModifier, "x"}, {Qt::Key_H, Qt::AltModifier, "h"}, {Qt::Key_A, Qt::AltModifier, "a"}}},
+        {"any other key that types a character", otherTypingKeys()},
+    };
+    return keys;
+}
+
 class CompiledHelp : public ::testing::Test {
 protected:
     void SetUp() override {
         file = ChmFile::open(kHelpFile);
         ASSERT_TRUE(file) << "cannot open " << kHelpFile;
+    }
+    std::string text(const std::string& page) const { return visibleText(*file->read(page)); }
+    // The screen widths the help's letter heights are given for.
+    std::pair<int, int> statedWidths() const {
+        const auto range = said(text("/chart.htm"), R"(those Lumeye draws on a screen (\d+) to (\d+) mm wide)");
+        if (range.size() != 2) return {0, -1};
+        return {std::stoi(range[0]), std::stoi(range[1])};
+    }
+    // The smallest size the screen-size questions take, as their message says.
+    int minimumMM() const {
+        const auto minimum = said(text("/screen-size.htm"), R"(a minimum of (\d+) millimetres)");
+        return minimum.empty() ? 0 : std::stoi(minimum[0]);
     }
     std::unique_ptr<ChmFile> file;
 };
@@ -201,28 +282,133 @@ TEST_F(CompiledHelp, PagesArePlainAsciiAndQuoteTheProgramExactly) {
         EXPECT_NE(all.find(quoted), std::string::npos) << "the help never says \"" << quoted << "\"";
 }
 
-TEST_F(CompiledHelp, TheTableOfKeysSaysWhatEachKeyDoesOnTheChart) {
+TEST_F(CompiledHelp, TheTableOfKeysSaysWhatEachKeyDoesOnTheChartAndTheMenu) {
     using lumeye::acuity::ChartKey;
-    const std::map<std::string, int> keyNamed{
-        {"Enter", Qt::Key_Return}, {"Space", Qt::Key_Space}, {"Esc", Qt::Key_Escape}};
-    std::set<int> described;
+    std::set<int> onChart;
+    std::set<std::string> onMenu;
     for (const auto& row : tableRows(*file->read("/menu.htm"))) {
-        if (row.size() != 3 || row[1] != "the chart" || row[0] == "double-click") continue;
-        SCOPED_TRACE(row[0] + ": " + row[2]);
-        const auto key = keyNamed.find(row[0]);
-        ASSERT_NE(key, keyNamed.end()) << "a key this test cannot type";
-        const int code = lumeye::ui::keyCodeOf(key->second);
-        const ChartKey told = row[2].find("new chart") != std::string::npos ? ChartKey::NewChart
-                              : row[2].find("leaves") != std::string::npos  ? ChartKey::Leave
-                                                                           : ChartKey::Ignored;
-        EXPECT_EQ(lumeye::acuity::ChartKeyAction(code), told);
-        described.insert(code);
+        if (row.size() != 3 || (row[1] != "the chart" && row[1] != "the main menu") || row[0] == "double-click")
+            continue;
+        SCOPED_TRACE(row[0] + " on " + row[1] + ": " + row[2]);
+        const auto named = keysNamed().find(row[0]);
+        ASSERT_NE(named, keysNamed().end()) << "a key this test cannot type";
+        for (const Keystroke& k : named->second) {
+            if (row[1] == "the chart") {
+                const int code = lumeye::ui::keyCodeOf(k.key);
+                const ChartKey told = row[2].find("new chart") != std::string::npos ? ChartKey::NewChart
+                                      : row[2].find("leaves") != std::string::npos  ? ChartKey::Leave
+                                                                                   : ChartKey::Ignored;
+                EXPECT_EQ(lumeye::acuity::ChartKeyAction(code), told);
+                onChart.insert(code);
+            } else {
+                const bool starts = row[2].find("starts") != std::string::npos;
+                EXPECT_EQ(lumeye::ui::OptionKeyTyped(k.key, k.modifiers, k.text), starts) << k.text.toStdString();
+                onMenu.insert(row[0]);
+            }
+        }
     }
-    EXPECT_GE(described.size(), 2u);
+    EXPECT_GE(onChart.size(), 2u);
     for (int code = 0; code < 256; ++code) {
         if (lumeye::acuity::ChartKeyAction(code) != ChartKey::Ignored) {
-            EXPECT_TRUE(described.count(code)) << "key code " << code << " acts on the chart; the help does not say so";
+            EXPECT_TRUE(onChart.count(code)) << "key code " << code << " acts on the chart; the help does not say so";
         }
+    }
+    // On the menu every key the table names is told, the keys that type nothing among them.
+    for (const auto& [name, keys] : keysNamed()) EXPECT_TRUE(onMenu.count(name)) << name << " on the main menu";
+}
+
+TEST_F(CompiledHelp, TheLetterHeightsAreTheSizeTables) {
+    const auto [narrowest, widest] = statedWidths();
+    EXPECT_EQ(narrowest, minimumMM());
+    ASSERT_GT(widest, narrowest) << "the help no longer says for which widths its heights hold";
+    int rows = 0;
+    for (const auto& row : tableRows(*file->read("/chart.htm"))) {
+        std::smatch m;
+        if (row.size() != 5 || !std::regex_match(row[4], m, std::regex(R"re(about ([\d.]+)(?: to ([\d.]+))? mm)re")))
+            continue;
+        const int r = std::stoi(row[0]);
+        SCOPED_TRACE(row[4]);
+        EXPECT_EQ(row[1], lumeye::acuity::RowLabel(r));
+        // Every height the screens of those widths get, and no other.
+        std::set<std::string> told{m[1]}, drawn;
+        if (m[2].matched) told.insert(m[2]);
+        for (int w = narrowest; w <= widest; ++w) drawn.insert(oneDecimal(letterSizes(w)[r]));
+        EXPECT_EQ(drawn, told);
+        ++rows;
+    }
+    EXPECT_EQ(rows, lumeye::acuity::kMaxRows);
+
+    const auto wide = said(text("/chart.htm"), R"re(on a screen (\d+) mm wide the "([^"]+)" E is about ([\d.]+) mm)re");
+    ASSERT_EQ(wide.size(), 3u);
+    EXPECT_GT(std::stoi(wide[0]), widest);
+    EXPECT_EQ(oneDecimal(letterSizes(std::stoi(wide[0]))[rowLabelled(wide[1])]), wide[2]);
+}
+
+TEST_F(CompiledHelp, TheCalibrationExampleIsWhatTheChartDraws) {
+    const auto quoted = said(text("/screen-size.htm"), R"re(A screen (\d+) x (\d+) mm entered as (\d+) x (\d+) mm )re"
+                                                       R"re(\((\d+)% too small\) draws the top E about (\d+) mm high )re"
+                                                       R"re(instead of ([\d.]+) mm)re");
+    ASSERT_EQ(quoted.size(), 7u);
+    const int width = std::stoi(quoted[0]), height = std::stoi(quoted[1]);
+    const int enteredWidth = std::stoi(quoted[2]), enteredHeight = std::stoi(quoted[3]);
+    const int tooSmall = std::stoi(quoted[4]), drawn = std::stoi(quoted[5]);
+    EXPECT_EQ(std::lround(100 - 100.0 * enteredWidth / width), tooSmall);
+    EXPECT_EQ(std::lround(100 - 100.0 * enteredHeight / height), tooSmall);
+    EXPECT_EQ(oneDecimal(letterSizes(width)[1]), quoted[6]);
+    // The chart counts the pixels of a millimetre from the entered height and
+    // rounds each letter to whole pixels; the screen shows them at their real size.
+    for (int lines : {768, 1080, 1440, 2160}) {
+        const double pixels = lumeye::roundHalfEven(lines / double(enteredHeight) * letterSizes(enteredWidth)[1]);
+        EXPECT_EQ(std::lround(pixels * height / lines), drawn) << lines << " lines";
+    }
+}
+
+TEST_F(CompiledHelp, TheRoomTheChartNeedsIsTheLayouts) {
+    using namespace lumeye::acuity;
+    const std::string size = text("/screen-size.htm");
+    const auto six = said(size, R"re(rows from "([^"]+)" down to "([^"]+)" with the spaces between them, )re"
+                                R"re(needs about (\d+) mm of height)re");
+    const auto widestRow = said(size, R"re(the widest row, the \w+ E's of "([^"]+)", is only about (\d+) mm across)re");
+    const auto top = said(size, R"re(top letter alone is about (\d+) mm high)re");
+    const auto ruler = said(text("/troubleshooting.htm"),
+                            R"re(the E next to "6 / 60" should be about (\d+) mm high and (\d+) mm wide)re");
+    ASSERT_EQ(six.size(), 3u);
+    ASSERT_EQ(widestRow.size(), 2u);
+    ASSERT_EQ(top.size(), 1u);
+    ASSERT_EQ(ruler.size(), 2u);
+    const int shortest = LineCountFor(static_cast<int16_t>(minimumMM()));
+    EXPECT_EQ(six[0], RowLabel(1));
+    EXPECT_EQ(six[1], RowLabel(shortest));
+    const auto [narrowest, widest] = statedWidths();
+    for (int w = narrowest; w <= widest; ++w) {
+        SCOPED_TRACE(std::to_string(w) + " mm wide");
+        const LineSizeTable sizes = letterSizes(w);
+        double height = sizes[shortest];
+        for (int r = 1; r < shortest; ++r) height += sizes[r] + RowGap(r, 1.0, sizes);
+        EXPECT_EQ(std::lround(height), std::stoi(six[2]));
+        int widestAt = 1;
+        double across = 0;
+        for (int r = 1; r <= kMaxRows; ++r) {
+            const double row = r * sizes[r] + (r - 1) * LetterGap(r, 1.0, sizes);
+            if (row > across) std::tie(widestAt, across) = std::pair(r, row);
+        }
+        EXPECT_EQ(RowLabel(widestAt), widestRow[0]);
+        EXPECT_EQ(std::lround(across), std::stoi(widestRow[1]));
+        EXPECT_EQ(std::lround(sizes[1]), std::stoi(top[0]));
+        EXPECT_EQ(std::lround(sizes[1]), std::stoi(ruler[0]));
+        EXPECT_EQ(std::lround(sizes[1]), std::stoi(ruler[1]));
+    }
+    // The laptop that the questions turn away, worked out from its diagonal.
+    for (const char* page : {"/screen-size.htm", "/troubleshooting.htm"}) {
+        const auto laptop = said(text(page), R"re((\d+)-inch laptop with a wide \((\d+):(\d+)\) screen has a )re"
+                                             R"re(picture of about (\d+) x (\d+) mm)re");
+        ASSERT_EQ(laptop.size(), 5u) << page;
+        const double diagonal = std::stoi(laptop[0]) * 25.4;
+        const int across = std::stoi(laptop[1]), down = std::stoi(laptop[2]);
+        const int width = std::stoi(laptop[3]), height = std::stoi(laptop[4]);
+        EXPECT_EQ(std::lround(diagonal * across / std::hypot(across, down)), width) << page;
+        EXPECT_EQ(std::lround(diagonal * down / std::hypot(across, down)), height) << page;
+        EXPECT_LT(height, minimumMM()) << page;
     }
 }
 
