@@ -34,6 +34,14 @@ protected:
 };
 }  // namespace
 
+void Application::prepareDisplay() {
+    // Every window is drawn in memory. Qt's Wayland plugin asks its GPU buffer
+    // integration whether it may draw window frames, and that question alone
+    // loads the GPU driver (Mesa with LLVM: tens of megabytes); frames are
+    // left to the compositor instead, where it offers them.
+    qputenv("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1");
+}
+
 void Application::initialise(QApplication& app) {
     // One style everywhere, so the design colours and fonts look the same on
     // every desktop.

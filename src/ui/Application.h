@@ -13,6 +13,9 @@ namespace lumeye::ui {
 // file opened by F1, key sending and ending the program.
 class Application {
 public:
+    // Settings the platform plugin reads as the application is made: call
+    // before the QApplication is constructed.
+    static void prepareDisplay();
     // Sets up the style, fonts and the F1 key for the whole program.
     static void initialise(QApplication& app);
 

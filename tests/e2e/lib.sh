@@ -131,6 +131,15 @@ start_app() {
 
 app_running() { kill -0 "$APP_PID" 2>/dev/null; }
 
+# no_gpu_driver [PID]: fails if the process (default: the program) has a GPU
+# driver mapped: Mesa's DRI drivers, LLVM or Mesa's EGL. Every window of the
+# program is drawn in memory, so it needs none.
+no_gpu_driver() {
+    local found
+    found=$(awk '$6 ~ /(_dri\.so|\/libLLVM|\/libEGL_mesa)/ { print $6 }' "/proc/${1:-$APP_PID}/maps" | sort -u)
+    [[ -z "$found" ]] || fail "a GPU driver is mapped: $(echo $found)"
+}
+
 # wait_app_exit [SECONDS]: waits for the program to end; fails if it does not.
 wait_app_exit() {
     local timeout=${1:-10} i

@@ -3,6 +3,7 @@
 #include "app/SizeTable.h"
 #include "app/State.h"
 #include "core/Random.h"
+#include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/Form.h"
 #include "ui/Palette.h"
@@ -36,6 +37,8 @@ void knownScreen(int16_t widthMM, int16_t heightMM) {
 }
 
 GuiTest::GuiTest() : startFolder_(QDir::currentPath()) {}
+
+void GuiTest::initMain() { ui::Application::prepareDisplay(); }
 
 void GuiTest::init() {
     app::resetState();

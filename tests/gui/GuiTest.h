@@ -22,6 +22,8 @@ class GuiTest : public QObject {
 
 public:
     GuiTest();
+    // Run by QTEST_MAIN before the application is made.
+    static void initMain();
 
 protected:
     virtual void initTest() {}
