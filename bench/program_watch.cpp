@@ -1,11 +1,12 @@
 // Measures the whole program from outside, on the X server named by DISPLAY:
 //
-//   lumeye-watch LUMEYE WORKDIR
+//   lumeye-watch LUMEYE WORKDIR [wayland]
 //
 // 1. starts LUMEYE in WORKDIR and waits for the main menu to be painted;
 // 2. double-clicks "Perform Sight Test" and waits for the chart to be on
 //    screen;
 // 3. reads the program's peak resident memory, then ends it.
+// The peak resident memory is read once more with the menu painted.
 //
 // "Painted" is judged by the X server itself: the watcher asks it (DAMAGE
 // extension) to report every drawing on the screen as it happens, and
@@ -15,7 +16,14 @@
 // counts only when its last step is on screen. Waiting costs the watcher no
 // work, so it takes nothing from the program or the X server.
 //
-// Prints startup_ms, chart_ms and peak_rss_kb lines; exits non-zero when a
+// With "wayland" the program is a client of a Wayland compositor that shows
+// its output in a window on this X server and takes its input from there
+// (Weston's X11 back-end): the program's windows are no X windows, so a
+// window counts as shown once the settled screen holds its colour (the
+// menu's background, the chart's red marker line), and the menu is found
+// where that colour lies.
+//
+// Prints startup_ms, menu_rss_kb, chart_ms and peak_rss_kb lines; exits non-zero when a
 // window does not come or the settled chart has no red marker line.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -25,6 +33,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -40,10 +49,14 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr const char* kMenuTitle = "Lumeye - Home Edition 2.2";
 constexpr const char* kChartTitle = "Reduce []";
+constexpr unsigned long kMenuColour = 0x004040;
+constexpr unsigned long kMarkerColour = 0xFF0000;
 // "Perform Sight Test" in the menu's client area: the option sits at 54, 228
-// in the frame at 72, 129, below a 19-pixel menu bar.
+// in the frame at 72, 129, below a 19-pixel menu bar (above the area of the
+// menu's colour).
 constexpr int kTestOptionX = 72 + 54 + 40;
-constexpr int kTestOptionY = 19 + 129 + 228 + 10;
+constexpr int kTestOptionY = 129 + 228 + 10;
+constexpr int kMenuBar = 19;
 constexpr auto kSettle = std::chrono::milliseconds(1000);
 constexpr auto kTimeout = std::chrono::seconds(60);
 // How often the window list is looked at while no drawing is reported.
@@ -131,17 +144,34 @@ public:
     }
     std::optional<Clock::time_point> lastDrawing() const { return lastDrawing_; }
 
-    // Pixels of exactly this colour on the screen now (24-bit visuals).
-    long count(unsigned long rgb) {
+    // The pixels of exactly this colour on the screen now (24-bit visuals):
+    // how many, and the top-left one of the box around them.
+    struct Colour {
+        long count = 0;
+        int left = 0, top = 0;
+    };
+    Colour find(unsigned long rgb) {
         XWindowAttributes a;
         XGetWindowAttributes(display_, root_, &a);
         XImage* image = XGetImage(display_, root_, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
         if (!image) die("cannot read the screen");
-        long n = 0;
+        Colour found{0, a.width, a.height};
         for (int y = 0; y < a.height; ++y)
-            for (int x = 0; x < a.width; ++x) n += (XGetPixel(image, x, y) & 0xFFFFFF) == rgb;
+            for (int x = 0; x < a.width; ++x)
+                if ((XGetPixel(image, x, y) & 0xFFFFFF) == rgb) {
+                    ++found.count;
+                    found.left = std::min(found.left, x);
+                    found.top = std::min(found.top, y);
+                }
         XDestroyImage(image);
-        return n;
+        return found;
+    }
+    // The bottom-right pixel of the screen.
+    void corner(int& x, int& y) {
+        XWindowAttributes a;
+        XGetWindowAttributes(display_, root_, &a);
+        x = a.width - 1;
+        y = a.height - 1;
     }
 
     void moveTo(int x, int y) {
@@ -166,21 +196,34 @@ private:
     std::optional<Clock::time_point> lastDrawing_;
 };
 
-// Waits for a window with the title and for the screen to settle; returns
+// A window of the program, known by its title on X11 and by a colour it shows on Wayland.
+struct Target {
+    const char* title;
+    unsigned long colour;
+};
+
+// Waits for the window to be shown and for the screen to settle; returns
 // the time of the last drawing.
-Clock::time_point waitPainted(XScreen& screen, const char* title, pid_t program) {
+Clock::time_point waitPainted(XScreen& screen, const Target& target, bool wayland, pid_t program) {
     const Clock::time_point deadline = Clock::now() + kTimeout;
     bool shown = false;
+    // The last drawing before the settled screen was read for the colour.
+    std::optional<Clock::time_point> looked;
     for (;;) {
         screen.takeDrawings(kLookMs);
         const Clock::time_point now = Clock::now();
-        if (now > deadline) die(std::string("no settled screen with a window titled '") + title + "'");
+        if (now > deadline) die(std::string("no settled screen with the window '") + target.title + "'");
         if (waitpid(program, nullptr, WNOHANG) == program) die("the program ended");
-        if (!shown) {
-            shown = screen.findWindow(title).has_value();
+        if (!wayland && !shown) {
+            shown = screen.findWindow(target.title).has_value();
             continue;
         }
-        if (screen.lastDrawing() && now - *screen.lastDrawing() > kSettle) return *screen.lastDrawing();
+        if (!screen.lastDrawing() || now - *screen.lastDrawing() <= kSettle) continue;
+        if (!wayland) return *screen.lastDrawing();
+        // Reading the screen is work: only once each time it settles.
+        if (looked == screen.lastDrawing()) continue;
+        looked = screen.lastDrawing();
+        if (screen.find(target.colour).count > 0) return *screen.lastDrawing();
     }
 }
 
@@ -195,8 +238,9 @@ long peakResidentKb(pid_t pid) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: lumeye-watch LUMEYE WORKDIR\n");
+    const bool wayland = argc == 4 && std::strcmp(argv[3], "wayland") == 0;
+    if (argc != 3 && !wayland) {
+        std::fprintf(stderr, "usage: lumeye-watch LUMEYE WORKDIR [wayland]\n");
         return 2;
     }
     XScreen screen;
@@ -211,21 +255,34 @@ int main(int argc, char** argv) {
         execl(argv[1], argv[1], static_cast<char*>(nullptr));
         _exit(127);
     }
-    const Clock::time_point menuPainted = waitPainted(screen, kMenuTitle, program);
+    const Clock::time_point menuPainted = waitPainted(screen, {kMenuTitle, kMenuColour}, wayland, program);
     std::printf("startup_ms=%.1f\n", msBetween(start, menuPainted));
+    std::printf("menu_rss_kb=%ld\n", peakResidentKb(program));
 
-    const std::optional<Window> menu = screen.findWindow(kMenuTitle);
-    if (!menu) die("the menu went away");
     int x = 0, y = 0;
-    screen.origin(*menu, x, y);
+    if (wayland) {
+        const XScreen::Colour menu = screen.find(kMenuColour);
+        x = menu.left;
+        y = menu.top;
+        // The compositor follows the pointer by its motion from where it
+        // entered the compositor's window: enter it afresh.
+        int cx = 0, cy = 0;
+        screen.corner(cx, cy);
+        screen.moveTo(cx, cy);
+    } else {
+        const std::optional<Window> menu = screen.findWindow(kMenuTitle);
+        if (!menu) die("the menu went away");
+        screen.origin(*menu, x, y);
+        y += kMenuBar;
+    }
     // The option lights up under the pointer: that is over before the clicks.
     screen.moveTo(x + kTestOptionX, y + kTestOptionY);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     screen.forgetDrawings();
     screen.doubleClick();
     const Clock::time_point asked = Clock::now();
-    const Clock::time_point chartPainted = waitPainted(screen, kChartTitle, program);
-    if (screen.count(0xFF0000) == 0) die("the settled screen shows no red marker line");
+    const Clock::time_point chartPainted = waitPainted(screen, {kChartTitle, kMarkerColour}, wayland, program);
+    if (screen.find(kMarkerColour).count == 0) die("the settled screen shows no red marker line");
     std::printf("chart_ms=%.1f\n", msBetween(asked, chartPainted));
     std::printf("peak_rss_kb=%ld\n", peakResidentKb(program));
     std::fflush(stdout);
