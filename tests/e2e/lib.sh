@@ -131,12 +131,12 @@ start_app() {
 
 app_running() { kill -0 "$APP_PID" 2>/dev/null; }
 
-# no_gpu_driver [PID]: fails if the process (default: the program) has a GPU
-# driver mapped: Mesa's DRI drivers, LLVM or Mesa's EGL. Every window of the
-# program is drawn in memory, so it needs none.
+# no_gpu_driver: fails if the program has a GPU driver mapped: Mesa's DRI
+# drivers, LLVM or Mesa's EGL. Every window of the program is drawn in
+# memory, so it needs none.
 no_gpu_driver() {
     local found
-    found=$(awk '$6 ~ /(_dri\.so|\/libLLVM|\/libEGL_mesa)/ { print $6 }' "/proc/${1:-$APP_PID}/maps" | sort -u)
+    found=$(awk '$6 ~ /(_dri\.so|\/libLLVM|\/libEGL_mesa)/ { print $6 }' "/proc/$APP_PID/maps" | sort -u)
     [[ -z "$found" ]] || fail "a GPU driver is mapped: $(echo $found)"
 }
 
