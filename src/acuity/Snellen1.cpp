@@ -120,6 +120,8 @@ void snellen1::Form_Load() {
     app::ResizeControls(factors.x, factors.y, *this);
     ui::Screen::moveToScreen(this);
     setWindowState(windowState() | Qt::WindowFullScreen);
+    // A chart measured for one screen is never left on another.
+    ui::Screen::watchProgramScreen(this, [this] { leaveTest(); });
 
     // The chart is drawn at the device's own resolution: on a high-density
     // screen the canvas and the scratch picture count device pixels, so the

@@ -180,7 +180,7 @@ void MainForm::ScreenSize() {
     }
 }
 
-void MainForm::useMenusScreen() { ui::Screen::setProgramScreen(screen()); }
+void MainForm::useMenusScreen() { ui::Screen::setProgramScreen(ui::Screen::showing(*this)); }
 
 void MainForm::enterScreenDimensions() {
     useMenusScreen();

@@ -5,7 +5,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QMenuBar>
+#include <QWindow>
 
 #include <unordered_map>
 
@@ -32,6 +34,7 @@ QWidget* Form::client() const { return centralWidget(); }
 
 void Form::Show(ShowMode mode) {
     if (unloaded_) return;
+    returnToWhereLeft();
     if (mode == ShowMode::Modeless) {
         show();
         raise();
@@ -66,7 +69,21 @@ void Form::closeEvent(QCloseEvent* event) {
 
 void Form::hideEvent(QHideEvent* event) {
     QMainWindow::hideEvent(event);
-    if (!event->spontaneous()) emit hidden();
+    if (event->spontaneous()) return;  // minimised: the window manager brings it back
+    leftAt_ = geometry().topLeft();
+    emit hidden();
+}
+
+// A window manager places a window shown again afresh, as a new one, unless
+// the window asks for a position of its own.
+void Form::returnToWhereLeft() {
+    if (!leftAt_ || isVisible()) return;
+    QRect place(*leftAt_, size());
+    // Its screen gone, centred on the primary one.
+    if (!QGuiApplication::screenAt(place.center()))
+        place.moveCenter(QGuiApplication::primaryScreen()->availableGeometry().center());
+    // The client area's position, which window managers keep whatever their frame.
+    windowHandle()->setPosition(place.topLeft());
 }
 
 double Form::Left() const { return pixelsToTwipsX(frameGeometry().x()); }

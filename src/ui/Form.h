@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMainWindow>
 
+#include <optional>
 #include <typeindex>
 
 class QAction;
@@ -23,7 +24,8 @@ public:
 
     ~Form() override;
 
-    // Shows the form; Modal returns only when it is hidden or unloaded.
+    // Shows the form; Modal returns only when it is hidden or unloaded. Shown
+    // again after the program hid it, it comes back where it was left.
     void Show(ShowMode mode = ShowMode::Modeless);
     void Hide();
     // Hides and destroys the form (after the current event has been handled).
@@ -78,8 +80,10 @@ protected:
 private:
     friend class Forms;
     void load();
+    void returnToWhereLeft();
 
     QList<QObject*> controls_;
+    std::optional<QPoint> leftAt_;  // where the program last hid it (client area)
     bool unloaded_ = false;
     bool hasMenu_ = false;
 };

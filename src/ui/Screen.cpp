@@ -33,7 +33,23 @@ ScreenInfo Screen::info() {
 
 void Screen::setOverride(std::optional<ScreenInfo> screen) { screenOverride = std::move(screen); }
 
+QScreen* Screen::showing(const QWidget& window) {
+    if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) return window.screen();
+    QScreen* centre = QGuiApplication::screenAt(window.frameGeometry().center());
+    return centre ? centre : window.screen();  // a centre between screens of different sizes
+}
+
 void Screen::setProgramScreen(QScreen* screen) { chosenScreen = screen; }
+
+void Screen::watchProgramScreen(QObject* receiver, const std::function<void()>& changed) {
+    QScreen* watched = programScreen();
+    if (!watched || screenOverride) return;
+    QObject::connect(qApp, &QGuiApplication::screenRemoved, receiver, [watched, changed](QScreen* gone) {
+        if (gone == watched) changed();
+    });
+    QObject::connect(watched, &QScreen::geometryChanged, receiver, changed);
+    QObject::connect(watched, &QScreen::logicalDotsPerInchChanged, receiver, changed);
+}
 
 void Screen::moveToScreen(QWidget* window) {
     if (QScreen* q = programScreen(); q && !screenOverride) window->setScreen(q);

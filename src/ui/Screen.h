@@ -3,8 +3,10 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
+class QObject;
 class QScreen;
 class QWidget;
 
@@ -35,8 +37,15 @@ public:
     // Tests substitute a screen of any size, depth and dots per inch.
     static void setOverride(std::optional<ScreenInfo> screen);
 
+    // The screen that shows a window: the one that holds its centre. Where
+    // windows do not know their place on the desktop (Wayland), the one Qt
+    // reports: the first output the window entered of those it is still on.
+    static QScreen* showing(const QWidget& window);
     // Makes a screen the program's screen (nullptr: the primary one again).
     static void setProgramScreen(QScreen* screen);
+    // Calls `changed`, while `receiver` lives, when the program's screen goes
+    // away or changes its size, place or resolution.
+    static void watchProgramScreen(QObject* receiver, const std::function<void()>& changed);
     // Puts a top-level window at the top left-hand corner of the program's
     // screen, so that it is shown there, full screen too.
     static void moveToScreen(QWidget* window);

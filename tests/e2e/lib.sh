@@ -79,6 +79,106 @@ start_xvfb() {
     fail "could not start Xvfb"
 }
 
+# start_xorg_dummy: a real X server (Xorg with the dummy video driver) on a
+# display it picks itself, exports DISPLAY. Unlike Xvfb it has RandR outputs
+# (DUMMY0 ...), so set_monitors can give it several monitors. Needs root: the
+# test is skipped (status 77) otherwise.
+start_xorg_dummy() {
+    [[ $(id -u) -eq 0 ]] || { echo "SKIP: Xorg with the dummy driver needs root" >&2; exit 77; }
+    local conf="$E2E_TMP/xorg.conf" numfile
+    mkdir -p "$E2E_TMP/xorg.conf.d"
+    cat >"$conf" <<'CONF'
+Section "ServerFlags"
+    Option "AutoAddDevices" "false"
+    Option "AutoEnableDevices" "false"
+    Option "DontVTSwitch" "true"
+EndSection
+Section "Device"
+    Identifier "dummy"
+    Driver "dummy"
+    VideoRam 256000
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync 5.0-1000.0
+    VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "dummy"
+    Monitor "monitor"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Virtual 6000 2400
+    EndSubSection
+EndSection
+CONF
+    numfile=$(mktemp "$E2E_TMP/xorg-display.XXXX")
+    Xorg -displayfd 3 -config "$conf" -configdir "$E2E_TMP/xorg.conf.d" -noreset -nolisten tcp \
+        -logfile "$E2E_TMP/xorg.log" 3>"$numfile" >"$E2E_TMP/xorg.out" 2>&1 &
+    local pid=$! i n=""
+    E2E_PIDS+=("$pid")
+    for i in $(seq 1 150); do
+        n=$(tr -dc '0-9' <"$numfile" 2>/dev/null || true)
+        if [[ -n "$n" ]] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+            export DISPLAY=":$n"
+            return 0
+        fi
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    cat "$E2E_TMP/xorg.out" >&2 || true
+    fail "could not start Xorg with the dummy driver"
+}
+
+# set_monitors GEOMETRY...: one monitor per WxH+X+Y on the outputs DUMMY0,
+# DUMMY1 ... in that order, the first one primary; the other outputs off.
+# Waits until the server reports them.
+set_monitors() {
+    local args=() i=0 g w h x y right=0 bottom=0 name
+    for g in "$@"; do
+        IFS='x+' read -r w h x y <<<"$g"
+        name="lumeye_${w}x$h"
+        # Standard blanking; any clock the dummy monitor's wide ranges take.
+        xrandr --newmode "$name" "$(awk -v w="$w" -v h="$h" 'BEGIN { printf "%.2f", (w + 160) * (h + 40) * 60 / 1e6 }')" \
+            "$w" $((w + 48)) $((w + 80)) $((w + 160)) "$h" $((h + 3)) $((h + 8)) $((h + 40)) +hsync -vsync 2>/dev/null || true
+        xrandr --addmode "DUMMY$i" "$name" 2>/dev/null || true
+        args+=(--output "DUMMY$i" --mode "$name" --pos "${x}x$y")
+        ((i == 0)) && args+=(--primary)
+        ((x + w > right)) && right=$((x + w))
+        ((y + h > bottom)) && bottom=$((y + h))
+        i=$((i + 1))
+    done
+    for ((; i < 16; i++)); do args+=(--output "DUMMY$i" --off); done
+    # One call: set output by output, a position outside the screen of the
+    # moment would be refused.
+    xrandr --fb "${right}x$bottom" "${args[@]}" || fail "xrandr refused the monitors $*"
+    local want have
+    want=$(printf '%s\n' "$@" | sort | tr '\n' ' ')
+    for i in $(seq 1 50); do
+        have=$(xrandr --listmonitors | awk 'NR > 1 { split($3, g, /[\/x+]/); print g[1] "x" g[3] "+" g[5] "+" g[6] }' |
+            sort | tr '\n' ' ')
+        [[ "$have" == "$want" ]] && return 0
+        sleep 0.1
+    done
+    fail "monitors are '$have', not '$want'"
+}
+
+# start_openbox: the openbox window manager on $DISPLAY, once it manages windows.
+start_openbox() {
+    openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
+    local pid=$! i
+    E2E_PIDS+=("$pid")
+    for i in $(seq 1 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    cat "$E2E_TMP/openbox.log" >&2 || true
+    fail "could not start openbox"
+}
+
 # start_weston WIDTH HEIGHT: a headless Weston compositor (pixman, with the
 # screenshooter of --debug) with one output of that size, on a runtime folder
 # and socket of its own; exports XDG_RUNTIME_DIR and WAYLAND_DISPLAY.
