@@ -200,6 +200,52 @@ start_weston() {
     fail "could not start Weston"
 }
 
+# start_weston_x11 WxH...: Weston's X11 back-end, one output of each size,
+# inside a private Xvfb (which becomes DISPLAY). The outputs' windows are put
+# side by side as Weston lays its outputs out, so that X coordinates are the
+# compositor's: import sees what it shows and xdotool gives its clients real
+# input (move the pointer out of an output's window and back in before a
+# click: Weston follows the pointer from where it entered). Exports
+# XDG_RUNTIME_DIR and WAYLAND_DISPLAY for Wayland clients.
+start_weston_x11() {
+    local conf="$E2E_TMP/weston-x11.ini" i w h width=0 height=0
+    printf '[shell]\nanimation=none\nclose-animation=none\nstartup-animation=none\nfocus-animation=none\n' >"$conf"
+    for ((i = 0; i < $#; i++)); do
+        IFS=x read -r w h <<<"${@:i+1:1}"
+        # The X11 back-end takes the sizes of outputs whose names start with X.
+        printf '[output]\nname=X%d\nmode=%dx%d\n' $((i + 1)) "$w" "$h" >>"$conf"
+        width=$((width + w)); ((h > height)) && height=$h
+    done
+    start_xvfb "$width" "$height" 24
+    export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
+    export WAYLAND_DISPLAY="lumeye-$$-$RANDOM"
+    mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+    weston --backend=x11-backend.so --use-pixman --output-count=$# --config="$conf" \
+        --socket="$WAYLAND_DISPLAY" --idle-time=0 >"$E2E_TMP/weston.log" 2>&1 &
+    local pid=$! ready=0
+    E2E_PIDS+=("$pid")
+    for i in $(seq 1 100); do
+        [[ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ]] && grep -q "launching.*desktop-shell" "$E2E_TMP/weston.log" &&
+            { ready=1; break; }
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    ((ready)) || { cat "$E2E_TMP/weston.log" >&2 || true; fail "could not start Weston's X11 back-end"; }
+    local x=0 id
+    for ((i = 1; i <= $#; i++)); do
+        # (Named in _NET_WM_NAME only, which xdotool does not search.)
+        for _ in $(seq 1 50); do
+            id=$(xwininfo -root -tree | awk -v name="\"Weston Compositor - X$i\":" 'index($0, name) { print $1; exit }')
+            [[ -n "$id" ]] && break
+            sleep 0.1
+        done
+        [[ -n "$id" ]] || fail "no window of Weston's output X$i"
+        xdotool windowmove --sync "$id" "$x" 0
+        IFS=x read -r w h <<<"${@:i:1}"
+        x=$((x + w))
+    done
+}
+
 # weston_screenshot FILE: the compositor's whole output.
 weston_screenshot() {
     rm -f "$E2E_TMP"/wayland-screenshot-*.png
