@@ -428,6 +428,31 @@ private slots:
         QVERIFY(!ui::Forms::isLoaded<snellen1>());
     }
 
+    // A chart is measured for its screen: when that screen changes or goes
+    // away the test ends as Escape ends it; a change elsewhere leaves it be.
+    void chartLeftWhenItsScreenChanges() {
+        auto& menu = menuOnLastScreen();
+        knownScreen(400, 300, 1024, 768);
+        QScreen* screen = QGuiApplication::screens().last();
+        QScreen* other = QGuiApplication::screens().first();
+        const std::function<void()> changes[] = {
+            [screen] { emit screen->geometryChanged(screen->geometry()); },
+            [screen] { emit screen->logicalDotsPerInchChanged(screen->logicalDotsPerInch()); },
+            [screen] { emit qApp->screenRemoved(screen); },
+        };
+        for (const auto& change : changes) {
+            emit menu.Option4->dblClick();
+            QVERIFY(ui::Forms::isLoaded<snellen1>());
+            if (other != screen) {
+                emit other->geometryChanged(other->geometry());
+                QVERIFY(ui::Forms::isLoaded<snellen1>());
+            }
+            change();
+            QTRY_VERIFY(!ui::Forms::isLoaded<snellen1>());
+            QVERIFY(menu.isVisible());
+        }
+    }
+
     // The card window and the About box open centred on the menu's screen too.
     void windowsOpenOnTheMenusScreen() {
         auto& menu = menuOnLastScreen();
