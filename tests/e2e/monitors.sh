@@ -3,8 +3,8 @@
 # little, the chart fills the monitor that holds the menu's centre, exact for
 # its pixels; after Escape the menu is where it was left and the next chart
 # opens on the same monitor. A monitor that goes away or changes under the
-# chart ends the test as Escape does. Once with the primary on the left,
-# once with it on the right.
+# chart ends the test as Escape does. With the primary on the left, on the
+# right, and stacked above a monitor of another size.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/acuity_chart.inc.sh"
 
@@ -40,16 +40,17 @@ drag_menu_to() {
     assert_eq "$WIN_X,$WIN_Y" "$1,$2" "the menu dragged"
 }
 
-# start_chart: Perform Sight Test from the menu; prints the chart's window id.
-start_chart() {
+# double_click_option LEFT TOP: an option of the menu, by its place in the frame.
+double_click_option() {
     local box cx cy
     screenshot "$E2E_TMP/menu.png"
     box=$(colour_box "$E2E_TMP/menu.png" '#004040')
     cx=${box#*+}; cx=${cx%%+*}; cy=${box##*+}
     xdotool mousemove 0 0
-    double_click_at $((cx + 72 + 54 + 40)) $((cy + 129 + 228 + 10))
-    wait_window "Reduce []" 60
+    double_click_at $((cx + 72 + $1 + 40)) $((cy + 129 + $2 + 10))
 }
+
+start_chart() { double_click_option 54 228; wait_window "Reduce []" 60 >/dev/null; }
 
 # check_chart_on GEOMETRY WMM HMM SHOT: the chart fills that monitor, every
 # letter exact for its pixels; prints the first row's letter size.
@@ -88,12 +89,8 @@ on_a_monitor() {
 # answer_dimensions WMM HMM: the screen-size questions, on the menu's monitor
 # at SX, SY; the menu stays where it is.
 answer_dimensions() {
-    local before="$WIN_X,$WIN_Y" box cx cy q q_id asked=""
-    screenshot "$E2E_TMP/menu.png"
-    box=$(colour_box "$E2E_TMP/menu.png" '#004040')
-    cx=${box#*+}; cx=${cx%%+*}; cy=${box##*+}
-    xdotool mousemove 0 0
-    double_click_at $((cx + 72 + 51 + 40)) $((cy + 129 + 75 + 10))
+    local before="$WIN_X,$WIN_Y" q q_id asked=""
+    double_click_option 51 75
     for q in "$1" "$2"; do
         # The second question has the first one's title: wait for a new window.
         for _ in $(seq 1 100); do
@@ -136,12 +133,12 @@ layout() {
     answer_dimensions "$wmm" "$hmm"
     pass "$name: the screen-size questions on the second monitor, the menu left where it was"
     local letter
-    start_chart >/dev/null
+    start_chart
     letter=$(check_chart_on "$second" "$wmm" "$hmm" "$E2E_TMP/$name-chart1.png")
     pass "$name: the chart fills the second monitor $second, $wmm x $hmm mm, first row's letters ${letter}, all where the layout puts them"
     leave_chart
     pass "$name: after Escape the menu is where it was left ($WIN_X,$WIN_Y)"
-    start_chart >/dev/null
+    start_chart
     letter=$(check_chart_on "$second" "$wmm" "$hmm" "$E2E_TMP/$name-chart2.png")
     pass "$name: the second chart on the same monitor, letters ${letter}"
 

@@ -31,7 +31,7 @@ menu_box() {
 # drag X0 Y0 X1 Y1: the left button held from one point to the other, by
 # small steps; the pointer enters the output's window afresh first.
 drag() {
-    xdotool mousemove 0 "$(($(xdpyinfo | awk '/dimensions/ { split($2, d, "x"); print d[2] }') - 1))" sleep 0.2
+    xdotool mousemove 0 767 sleep 0.2  # below the first output: outside Weston
     xdotool mousemove "$1" "$2" sleep 0.3 mousedown 1 sleep 0.2
     local i
     for i in $(seq 1 20); do
