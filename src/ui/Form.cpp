@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QWindow>
 
 #include <unordered_map>
@@ -65,6 +66,16 @@ void Form::Unload() {
 void Form::closeEvent(QCloseEvent* event) {
     event->accept();
     Unload();
+}
+
+void Form::mousePressEvent(QMouseEvent* event) {
+    // On Wayland the program's windows have no frame of Qt's (see
+    // Application::prepareDisplay), and many compositors draw none: a window
+    // is then moved, to another monitor too, by dragging its background.
+    if (event->button() == Qt::LeftButton && QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
+        windowHandle() && windowHandle()->startSystemMove())
+        return event->accept();
+    QMainWindow::mousePressEvent(event);
 }
 
 void Form::hideEvent(QHideEvent* event) {

@@ -76,6 +76,7 @@ protected:
     // Closing from the window frame unloads the form.
     void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     friend class Forms;

@@ -67,13 +67,13 @@ start_app "$APP_DIR"
 menu_box
 [[ $MX -lt 1280 ]] || fail "the menu first at $MX,$MY, not on the first output"
 echo "menu first at $MX,$MY on $FIRST"
-# The title bar, drawn by the program, is above the menu bar. Weston follows
-# a drag within one output's window only: first until the title reaches into
-# the second output, then on from there.
-title_y=$((MY - 35))
-drag $((MX + 100)) "$title_y" 1270 "$title_y"
+# Weston draws no window frames, and Qt is asked for none: the menu is
+# dragged by its background. Weston follows a drag within one output's window
+# only: first until the menu reaches into the second output, then on from there.
+grab_y=$((MY + 20))
+drag $((MX + 20)) "$grab_y" 1270 "$grab_y"
 menu_box
-drag 1400 "$title_y" $((1400 + 1280 + 150 - MX)) "$title_y"
+drag 1400 "$grab_y" $((1400 + 1280 + 150 - MX)) "$grab_y"
 menu_box
 [[ $MX -ge 1280 && $((MX + 690)) -le 2304 ]] || fail "the menu dragged to $MX,$MY, not on the second output"
 pass "the menu dragged onto the second output $SECOND, client area at $MX,$MY"
