@@ -179,14 +179,21 @@ start_openbox() {
     fail "could not start openbox"
 }
 
-# start_weston WIDTH HEIGHT: a headless Weston compositor (pixman, with the
+# start_weston WIDTH HEIGHT [x11]: a Weston compositor (pixman, with the
 # screenshooter of --debug) with one output of that size, on a runtime folder
-# and socket of its own; exports XDG_RUNTIME_DIR and WAYLAND_DISPLAY.
+# and socket of its own; exports XDG_RUNTIME_DIR and WAYLAND_DISPLAY. Headless,
+# or with x11 as a window on the X server of DISPLAY, with no animations.
 start_weston() {
     export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
     export WAYLAND_DISPLAY="lumeye-$$-$RANDOM"
     mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-    weston --backend=headless-backend.so --use-pixman --debug --width="$1" --height="$2" \
+    local backend=(--backend=headless-backend.so)
+    if [[ ${3:-} == x11 ]]; then
+        printf '[shell]\nanimation=none\nclose-animation=none\nstartup-animation=none\nfocus-animation=none\n' \
+            >"$E2E_TMP/weston.ini"
+        backend=(--backend=x11-backend.so --config="$E2E_TMP/weston.ini")
+    fi
+    weston "${backend[@]}" --use-pixman --debug --width="$1" --height="$2" \
         --socket="$WAYLAND_DISPLAY" --idle-time=0 >"$E2E_TMP/weston.log" 2>&1 &
     local pid=$! i
     E2E_PIDS+=("$pid")

@@ -1,14 +1,20 @@
-# On a Wayland compositor (a headless Weston started here, one 1920 x 1080
-# output): the program shows its menu natively, and the test window's GUI
-# test, run as a Wayland client, finds the chart covering the output with
-# its letters where the layout puts them, and the menu back after Escape.
-# The program loads no GPU driver for its menu.
+# On a Wayland compositor (Weston started here, one 1920 x 1080 output shown
+# as a window on a slightly larger Xvfb): the program shows its menu natively,
+# and the test window's GUI test, run as a Wayland client, finds the chart
+# covering the output with its letters where the layout puts them, the
+# compositor showing exactly the canvas's pixels, and the menu back after
+# Escape. The program loads no GPU driver for its menu.
 source "$(dirname "$0")/lib.sh"
 : "${SNELLEN1_TEST:?SNELLEN1_TEST must name the GUI test of the test window}"
 
-start_weston 1920 1080
-unset DISPLAY
+start_xvfb 1984 1144 24
+# The pointer off Weston's window, whose output would show its cursor.
+xdotool mousemove 1960 1120
+start_weston 1920 1080 x11
 export QT_QPA_PLATFORM=wayland
+# What the compositor shows is read back from the X screen it draws on:
+# Weston's screenshooter would take the canvas's unused byte for alpha.
+export CHART_SCREENSHOT="import -window root"
 
 start_app
 for i in $(seq 1 100); do
@@ -28,4 +34,4 @@ pass "the menu appears on Weston, its client area at $menu, with no GPU driver l
     fail "the test window on Weston"
 }
 grep -q "^PASS   : Snellen1Test::chartCoversTheMenusScreen" "$E2E_TMP/gui.log" || fail "the GUI test did not run"
-pass "the chart covers the 1920 x 1080 output, letters in place, Escape brings the menu back"
+pass "the chart covers the 1920 x 1080 output, letters in place, shown as the canvas's pixels; Escape brings the menu back"

@@ -18,8 +18,10 @@
 #include "ui/Dialogs.h"
 #include "ui/Screen.h"
 
+#include <QColorSpace>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QPointer>
 #include <QScreen>
 #include <QtTest>
@@ -422,6 +424,21 @@ private slots:
         QImage shown = test->grab().toImage().convertToFormat(QImage::Format_RGB32);
         shown.setDevicePixelRatio(1);
         QCOMPARE(shown, canvas);
+        // What the screen shows, read back by a command where one is given
+        // (the whole screen into the file named after it).
+        if (const QStringList command = QProcess::splitCommand(qEnvironmentVariable("CHART_SCREENSHOT"));
+            !command.isEmpty()) {
+            QGuiApplication::setOverrideCursor(Qt::BlankCursor); // no part of the chart
+            const auto screenshot = [&] {
+                const QString file = QDir::current().filePath(QStringLiteral("chart-shown.png"));
+                if (QProcess::execute(command[0], command.mid(1) << file) != 0) return QImage();
+                QImage shot = QImage(file).convertToFormat(QImage::Format_RGB32).copy(screen->geometry());
+                shot.setColorSpace(QColorSpace()); // the pixels alone, not the file's colour space
+                return shot;
+            };
+            QTRY_COMPARE(screenshot(), canvas);
+            QGuiApplication::restoreOverrideCursor();
+        }
 
         QTest::keyClick(test->PicDest, Qt::Key_Escape);
         QTRY_VERIFY(menu.isVisible());

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "ui/DeviceBitmap.h"
+
+#include <QRegion>
+
+class QWidget;
+struct wl_buffer;
+struct wl_surface;
+
+namespace lumeye::ui {
+
+// Shows a bitmap as the whole of a window's Wayland surface, straight from
+// the bitmap's own shared memory: the compositor reads the pixels where they
+// lie, and the window needs no buffer of Qt's. Areas are in the bitmap's
+// pixels, which are the window's device pixels.
+//
+// The bitmap stays the surface's buffer while it is drawn on, as a window the
+// X server draws on directly: a frame the compositor makes while a letter is
+// being written may show that letter half drawn, until the damage that
+// follows it is committed.
+class WaylandSurface {
+public:
+    // Whether the program is a Wayland client whose compositor takes the
+    // layout's pixels from shared memory.
+    static bool compositorStores(PixelLayout layout);
+
+    WaylandSurface() = default;
+    WaylandSurface(const WaylandSurface&) = delete;
+    WaylandSurface& operator=(const WaylandSurface&) = delete;
+    ~WaylandSurface();
+
+    // Attaches the bitmap to the window's surface, marks the area as changed
+    // and commits. False when the bitmap cannot be shown so (another layout,
+    // memory the compositor cannot read, not the window's size, a scale
+    // that is not whole): the window is then to be drawn through Qt.
+    bool show(const QWidget& window, const DeviceBitmap& bitmap, const QRegion& area);
+
+private:
+    void release();
+
+    wl_buffer* buffer_ = nullptr;
+    // What the buffer was made over.
+    const void* bits_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+}  // namespace lumeye::ui
