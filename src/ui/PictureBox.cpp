@@ -240,10 +240,10 @@ void PictureBox::setShownByServer(bool on) {
     // On X11 the box is a window of its own. On Wayland a surface of its own
     // would still leave Qt filling a buffer for the window under it, so the
     // box shows its image as its window's surface, and Qt paints nothing of
-    // that window: the window and what lies between it and the box paint on
-    // screen, with no background.
+    // that window: the window paints on screen (and so the box, its child),
+    // and nothing between them paints a background.
     setAttribute(Qt::WA_NativeWindow, shownByServer_ && !onCompositor);
-    setAttribute(Qt::WA_PaintOnScreen, shownByServer_);
+    setAttribute(Qt::WA_PaintOnScreen, shownByServer_ && !onCompositor);
     setAttribute(Qt::WA_NoSystemBackground, shownByServer_);
     window()->setAttribute(Qt::WA_PaintOnScreen, onCompositor);
     for (QWidget* w = parentWidget(); w; w = w->isWindow() ? nullptr : w->parentWidget())
