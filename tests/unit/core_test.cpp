@@ -1,8 +1,11 @@
 #include "core/Error.h"
 #include "core/Numeric.h"
 #include "core/Random.h"
+#include "core/ZeroedMemory.h"
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include <limits>
 #include <set>
@@ -87,4 +90,26 @@ TEST(Random, ReseedDependsOnArgumentAndPriorState) {
     RandomReseed(0.5f);
     const float again = RandomNext();
     EXPECT_TRUE(seen.count(again));
+}
+
+// A large block is the whole of its file: what the program writes is what a
+// reader of the file (a compositor) finds, zeros included.
+TEST(ZeroedMemory, ALargeBlockIsItsFile) {
+    const std::size_t bytes = std::size_t(4) << 20;
+    auto* block = static_cast<unsigned char*>(lumeye::allocateZeroed(bytes));
+    const int file = lumeye::fileOfZeroed(block);
+    ASSERT_GE(file, 0);
+    EXPECT_EQ(lseek(file, 0, SEEK_END), off_t(bytes));
+    block[bytes - 1] = 0xab;
+    unsigned char read[2] = {1, 1};
+    ASSERT_EQ(pread(file, read, 2, off_t(bytes - 2)), 2);
+    EXPECT_EQ(read[0], 0);
+    EXPECT_EQ(read[1], 0xab);
+    EXPECT_EQ(lumeye::fileOfZeroed(block + 1), -1);
+    lumeye::freeZeroed(block, bytes);
+    EXPECT_EQ(lumeye::fileOfZeroed(block), -1);
+
+    void* small = lumeye::allocateZeroed(4096);
+    EXPECT_EQ(lumeye::fileOfZeroed(small), -1);
+    lumeye::freeZeroed(small, 4096);
 }
