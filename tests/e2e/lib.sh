@@ -64,9 +64,16 @@ start_xvfb() {
     numfile=$(mktemp "$E2E_TMP/xvfb-display.XXXX")
     Xvfb -displayfd 3 -screen 0 "${width}x${height}x${depth}" -dpi "$dpi" -nolisten tcp \
         3>"$numfile" >"$E2E_TMP/xvfb.log" 2>&1 &
-    local pid=$! i n=""
-    E2E_PIDS+=("$pid")
-    for i in $(seq 1 100); do
+    E2E_PIDS+=("$!")
+    use_x_server "$!" "$numfile" "$E2E_TMP/xvfb.log" Xvfb
+}
+
+# use_x_server PID NUMFILE LOG NAME: waits for the X server started as PID to
+# write its display number into NUMFILE (-displayfd) and answer there, and
+# exports DISPLAY; fails with the server's LOG if it does not.
+use_x_server() {
+    local pid=$1 numfile=$2 log=$3 i n=""
+    for i in $(seq 1 150); do
         n=$(tr -dc '0-9' <"$numfile" 2>/dev/null || true)
         if [[ -n "$n" ]] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
             export DISPLAY=":$n"
@@ -75,8 +82,8 @@ start_xvfb() {
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
-    cat "$E2E_TMP/xvfb.log" >&2 || true
-    fail "could not start Xvfb"
+    cat "$log" >&2 || true
+    fail "could not start $4"
 }
 
 # start_xorg_dummy: a real X server (Xorg with the dummy video driver) on a
@@ -117,19 +124,8 @@ CONF
     numfile=$(mktemp "$E2E_TMP/xorg-display.XXXX")
     Xorg -displayfd 3 -config "$conf" -configdir "$E2E_TMP/xorg.conf.d" -noreset -nolisten tcp \
         -logfile "$E2E_TMP/xorg.log" 3>"$numfile" >"$E2E_TMP/xorg.out" 2>&1 &
-    local pid=$! i n=""
-    E2E_PIDS+=("$pid")
-    for i in $(seq 1 150); do
-        n=$(tr -dc '0-9' <"$numfile" 2>/dev/null || true)
-        if [[ -n "$n" ]] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
-            export DISPLAY=":$n"
-            return 0
-        fi
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    cat "$E2E_TMP/xorg.out" >&2 || true
-    fail "could not start Xorg with the dummy driver"
+    E2E_PIDS+=("$!")
+    use_x_server "$!" "$numfile" "$E2E_TMP/xorg.out" "Xorg with the dummy driver"
 }
 
 # set_monitors GEOMETRY...: one monitor per WxH+X+Y on the outputs DUMMY0,
