@@ -219,7 +219,7 @@ void snellen1::runPasses(const std::function<void()>& pass) {
         // A chart that can no longer be drawn (the display changed to one
         // whose pixels it cannot use, say): the user is told why, and the
         // test ends as with Escape.
-        ui::MsgBox(QStringLiteral("The chart could not be drawn.\n") + QString::fromStdString(e.what()));
+        ui::MsgBox(this, QStringLiteral("The chart could not be drawn.\n") + QString::fromStdString(e.what()));
         leaveTest();
     }
 }

@@ -155,11 +155,11 @@ void MainForm::BuildSizeTable(int16_t& width, int16_t& height) {
 void MainForm::ScreenSize() {
     ScreenSettings& s = screenSettings();
     for (;;) {
-        const auto width = readMillimetres(ui::InputBox(
+        const auto width = readMillimetres(ui::InputBox(this,
             QStringLiteral("Enter the HORIZONTAL dimension of your display screen in millimetres"),
             kDimensionsTitle, QStringLiteral(" 303"), kInputBoxPosition, kDimensionsHelp));
         if (!width || *width == 0) return;
-        const auto height = readMillimetres(ui::InputBox(
+        const auto height = readMillimetres(ui::InputBox(this,
             QStringLiteral("Enter the VERTICAL dimension of your display screen in millimetres"),
             kDimensionsTitle, QStringLiteral(" 227"), kInputBoxPosition, kDimensionsHelp));
         if (!height || *height == 0) return;
@@ -170,13 +170,13 @@ void MainForm::ScreenSize() {
                 SaveScreenFile(s.DataPath, s.ScreenWidthMM, s.ScreenHeightMM, "MainForm.ScreenSize");
             } catch (const Error& e) {
                 // The values still serve for this run.
-                ui::MsgBox(QString::fromStdString(e.description()) +
+                ui::MsgBox(this, QString::fromStdString(e.description()) +
                            QStringLiteral("\nThe screen dimensions will be used until the program ends."));
             }
             s.ScreenSizeKnown = kTrue;
             return;
         }
-        ui::MsgBox(QStringLiteral("Screen size should be a minimum of 190 millimetres in any direction"));
+        ui::MsgBox(this, QStringLiteral("Screen size should be a minimum of 190 millimetres in any direction"));
     }
 }
 
@@ -196,7 +196,7 @@ void MainForm::printLetterCard() {
 
 void MainForm::performSightTest() {
     if (screenSettings().ScreenSizeKnown == kFalse) {
-        ui::MsgBox(QStringLiteral("Before testing, please enter your computer screen dimensions in millimetres"));
+        ui::MsgBox(this, QStringLiteral("Before testing, please enter your computer screen dimensions in millimetres"));
         return;
     }
     // The test is for the screen that shows the menu: the chart covers it and
@@ -220,7 +220,7 @@ void MainForm::performSightTest() {
     // The test window could not be prepared (a display whose pixels the
     // chart cannot use, say): the user is told why and the menu goes on.
     Show();
-    ui::MsgBox(QStringLiteral("The sight test could not be started.\n") + failure);
+    ui::MsgBox(this, QStringLiteral("The sight test could not be started.\n") + failure);
 }
 
 void MainForm::Option2_DblClick() { enterScreenDimensions(); }
@@ -234,7 +234,7 @@ void MainForm::ExitBN_Click() { ui::Application::End(); }
 void MainForm::HelpBtn_Click() { ui::Application::SendKey(Qt::Key_F1); }
 void MainForm::aboutlumeye_Click() {
     useMenusScreen();
-    ui::Forms::get<cipher::About>().Show(ui::Form::ShowMode::Modal);
+    ui::Forms::get<cipher::About>().Show(ui::Form::ShowMode::Modal, this);
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {

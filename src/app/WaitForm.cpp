@@ -5,6 +5,8 @@
 #include "ui/Screen.h"
 #include "ui/SolidArea.h"
 
+#include <QCloseEvent>
+
 namespace lumeye::app {
 message::message() {
     setWindowTitle(QStringLiteral("Form1"));
@@ -31,5 +33,7 @@ void message::Form_Load() {
     ResizeControls(factors.x, factors.y, *this);
     ui::Screen::moveToScreen(this);
 }
+
+void message::closeEvent(QCloseEvent* event) { event->ignore(); }
 
 }  // namespace lumeye::app

@@ -17,6 +17,8 @@ public:
 
 protected:
     void Form_Load() override;
+    // The menu unloads it once the chart is there: closing it changes nothing.
+    void closeEvent(QCloseEvent* event) override;
 };
 
 }  // namespace lumeye::app

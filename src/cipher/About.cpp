@@ -5,6 +5,7 @@
 #include "ui/Screen.h"
 
 #include <QPixmap>
+#include <QShortcut>
 
 namespace lumeye::cipher {
 namespace {
@@ -47,7 +48,6 @@ About::About() {
 
     Command1 = addControl(new ui::CommandButton(QStringLiteral("OK"), area), QStringLiteral("Command1"));
     Command1->setFont(ui::designFont(QStringLiteral("Arial"), 8.25, true));
-    Command1->setAutoDefault(true); // Enter presses it while it has the focus
     ui::placeTwips(Command1, 3120, 5160, 1575, 495);
 
     Label2 = addControl(makeLabel(area, true, Qt::AlignLeft), QStringLiteral("Label2"));
@@ -73,6 +73,8 @@ About::About() {
     setFixedSize(size());
 
     connect(Command1, &QPushButton::clicked, this, &About::Command1_Click);
+    // Escape closes the box, as it does any dialogue box.
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, &About::Command1_Click);
 }
 
 void About::Form_Load() {

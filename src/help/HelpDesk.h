@@ -3,6 +3,8 @@
 #include <QPointer>
 #include <QString>
 
+class QWidget;
+
 namespace lumeye::help {
 
 class HelpViewer;
@@ -11,11 +13,11 @@ class HelpViewer;
 // opens the window at the file's default topic, later ones bring it to the
 // front at the page it shows. A request that names a topic (a page of the
 // file, "taking-test.htm") shows that page. A file that cannot be opened is
-// reported in a message box.
+// reported in a message box for the window that asked. The help window is a
+// window of its own: no modal window blocks it, and closing it closes nothing else.
 class HelpDesk {
 public:
-    // Asked for while a modal window is up, the help window stays usable.
-    void open(const QString& helpFile, const QString& topic = {});
+    void open(const QString& helpFile, const QString& topic = {}, const QWidget* asker = nullptr);
     HelpViewer* viewer() const;
 
 private:

@@ -67,11 +67,11 @@ void Picprint::CmdPrint_Click() {
     } catch (const std::exception& e) {
         // A card that did not reach the printer is reported, never announced as printed.
         ui::Screen::setMousePointer(pointer);
-        ui::MsgBox(QStringLiteral("The E-Card could not be printed.\n") + QString::fromStdString(e.what()));
+        ui::MsgBox(this, QStringLiteral("The E-Card could not be printed.\n") + QString::fromStdString(e.what()));
         return;
     }
     ui::Screen::setMousePointer(pointer);
-    ui::MsgBox(QStringLiteral("Done Printing E-Card"));
+    ui::MsgBox(this, QStringLiteral("Done Printing E-Card"));
 }
 
 void Picprint::Command1_Click() { Unload(); }

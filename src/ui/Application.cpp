@@ -47,6 +47,10 @@ void Application::initialise(QApplication& app) {
     // every desktop.
     app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     installFontSubstitutions();
+    // The program ends only through its own exits, never because the window
+    // a user closed was the only one shown (the wait form while the menu is
+    // hidden, say).
+    app.setQuitOnLastWindowClosed(false);
     auto* helpKey = new HelpKeyFilter;
     helpKey->setParent(&app); // freed with the application
     app.installEventFilter(helpKey);
@@ -69,7 +73,7 @@ QString Application::helpTopic(const QWidget* widget) {
 }
 
 void Application::showHelp(const QWidget* from) {
-    if (helpHandler) helpHandler(registeredHelpFile, helpTopic(from));
+    if (helpHandler) helpHandler(registeredHelpFile, helpTopic(from), from);
 }
 
 void Application::SendKey(int qtKey) {

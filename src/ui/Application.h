@@ -16,7 +16,8 @@ public:
     // Settings the platform plugin reads as the application is made: call
     // before the QApplication is constructed.
     static void prepareDisplay();
-    // Sets up the style, fonts and the F1 key for the whole program.
+    // Sets up the style, fonts and the F1 key for the whole program, which
+    // ends only through End() or its own return from the event loop.
     static void initialise(QApplication& app);
 
     // The folder the program's binary lives in, without a trailing separator.
@@ -33,9 +34,9 @@ public:
     // none, F1 brings up help as it stands.
     static void setHelpTopic(QWidget* window, const QString& topic);
     static QString helpTopic(const QWidget* widget);
-    // Opens the help file at a topic; an empty topic leaves the page to the
-    // handler (the default topic, or the page already shown).
-    using HelpHandler = std::function<void(const QString& helpFile, const QString& topic)>;
+    // Opens the help file at a topic for the window that asks; an empty topic
+    // leaves the page to the handler (the default topic, or the page already shown).
+    using HelpHandler = std::function<void(const QString& helpFile, const QString& topic, const QWidget* asker)>;
     static void setHelpHandler(HelpHandler handler);
     // Help for the window `from` is in.
     static void showHelp(const QWidget* from);

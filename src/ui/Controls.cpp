@@ -41,4 +41,13 @@ Frame::Frame(const QString& caption, QWidget* parent) : QGroupBox(caption, paren
 
 CommandButton::CommandButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {}
 
+// A push button takes Enter only inside a dialogue box; forms are main windows.
+void CommandButton::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat()) {
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
 }  // namespace lumeye::ui

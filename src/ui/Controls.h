@@ -45,10 +45,14 @@ public:
     explicit Frame(const QString& caption, QWidget* parent);
 };
 
+// Enter or Space on a focused button presses it, on every form.
 class CommandButton : public QPushButton {
     Q_OBJECT
 public:
     explicit CommandButton(const QString& caption, QWidget* parent);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 }  // namespace lumeye::ui

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QQueue>
+#include <QWindow>
 
 namespace lumeye::ui {
 namespace {
@@ -22,27 +23,28 @@ SeamState& seam() {
     static SeamState state;
     return state;
 }
-
-// The window a dialogue belongs to, so that the window system shows it over
-// that window: a Wayland compositor places windows itself.
-QWidget* dialogOwner() {
-    if (QWidget* active = QApplication::activeWindow()) return active;
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->isVisible()) return window;
-    return nullptr;
-}
 }  // namespace
 
-void MsgBox(const QString& text, const QString& title) {
+// Only the platform window is tied to the owner, never the widget: closing
+// or destroying any other window can then take nothing of the caller's with it.
+void makeModalFor(QWidget& window, const QWidget* owner) {
+    QWidget* ownerWindow = owner && owner->window()->isVisible() ? owner->window() : nullptr;
+    window.setWindowModality(ownerWindow ? Qt::WindowModal : Qt::ApplicationModal);
+    window.winId(); // the platform window exists from here on
+    window.windowHandle()->setTransientParent(ownerWindow ? ownerWindow->windowHandle() : nullptr);
+}
+
+void MsgBox(const QWidget* owner, const QString& text, const QString& title) {
     if (seam().enabled) {
         seam().shown.append({ShownDialog::Kind::Message, text, title, {}, std::nullopt, {}});
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, dialogOwner());
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
+    makeModalFor(box, owner);
     box.exec();
 }
 
-QString InputBox(const QString& prompt, const QString& title, const QString& defaultText,
+QString InputBox(const QWidget* owner, const QString& prompt, const QString& title, const QString& defaultText,
                  std::optional<QPointF> positionTwips, const QString& helpTopic) {
     if (seam().enabled) {
         seam().shown.append({ShownDialog::Kind::Input, prompt, title, defaultText, positionTwips, helpTopic});
@@ -52,7 +54,7 @@ QString InputBox(const QString& prompt, const QString& title, const QString& def
         }
         return seam().answers.dequeue();
     }
-    QInputDialog dialog(dialogOwner());
+    QInputDialog dialog;
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
     dialog.setTextValue(defaultText);
@@ -65,7 +67,7 @@ QString InputBox(const QString& prompt, const QString& title, const QString& def
                            static_cast<int>(roundHalfEven(twipsToPixelsY(positionTwips->y())))));
     }
     // Modal from the start: exec() would not make a box already shown modal.
-    dialog.setWindowModality(Qt::ApplicationModal);
+    makeModalFor(dialog, owner);
     dialog.show();
     // The default answer starts selected, so typing replaces it.
     if (auto* edit = dialog.findChild<QLineEdit*>()) edit->selectAll();

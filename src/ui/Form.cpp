@@ -1,5 +1,6 @@
 #include "ui/Form.h"
 
+#include "ui/Dialogs.h"
 #include "ui/Screen.h"
 
 #include <QAction>
@@ -37,7 +38,7 @@ void Form::load() { Form_Load(); }
 
 QWidget* Form::client() const { return centralWidget(); }
 
-void Form::Show(ShowMode mode) {
+void Form::Show(ShowMode mode, const QWidget* owner) {
     if (unloaded_) return;
     returnToWhereLeft();
     if (mode == ShowMode::Modeless) {
@@ -46,7 +47,7 @@ void Form::Show(ShowMode mode) {
         activateWindow();
         return;
     }
-    setWindowModality(Qt::ApplicationModal);
+    makeModalFor(*this, owner);
     QEventLoop loop;
     connect(this, &Form::unloaded, &loop, &QEventLoop::quit);
     connect(this, &Form::hidden, &loop, &QEventLoop::quit);

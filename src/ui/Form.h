@@ -24,9 +24,10 @@ public:
 
     ~Form() override;
 
-    // Shows the form; Modal returns only when it is hidden or unloaded. Shown
-    // again after the program hid it, it comes back where it was left.
-    void Show(ShowMode mode = ShowMode::Modeless);
+    // Shows the form; Modal returns only when it is hidden or unloaded, and
+    // blocks the owner meanwhile (see makeModalFor). Shown again after the
+    // program hid it, it comes back where it was left.
+    void Show(ShowMode mode = ShowMode::Modeless, const QWidget* owner = nullptr);
     void Hide();
     // Hides and destroys the form (after the current event has been handled).
     void Unload();

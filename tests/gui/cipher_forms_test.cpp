@@ -20,6 +20,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 #include <functional>
@@ -235,11 +236,12 @@ private slots:
         QCOMPARE(cipherTexts().AboutText1, decipher(kKey, QString::fromLatin1(cipher::kStoredAboutTexts[0])));
         QCOMPARE(cipherTexts().AboutText4, decipher(kKey, QString::fromLatin1(cipher::kStoredAboutTexts[3])));
 
-        // "&About" shows the box modally with the deciphered texts.
+        // "&About" shows the box modally for the menu, with the deciphered texts.
         menu.Show();
         bool shown = false;
-        whileShownModally([&shown](About& box) {
-            QCOMPARE(box.windowModality(), Qt::ApplicationModal);
+        whileShownModally([&shown, &menu](About& box) {
+            QCOMPARE(box.windowModality(), Qt::WindowModal);
+            QCOMPARE(box.windowHandle()->transientParent(), menu.windowHandle());
             QCOMPARE(box.Label4->text(), cipherTexts().AboutText4);
             shown = true;
         });

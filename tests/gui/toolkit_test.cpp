@@ -174,7 +174,7 @@ private slots:
         form.name->setFocus();
         QStringList opened;
         Application::setHelpFile(QStringLiteral("/x/help.chm"));
-        Application::setHelpHandler([&](const QString& file, const QString& topic) { opened << file + '|' + topic; });
+        Application::setHelpHandler([&](const QString& file, const QString& topic, const QWidget*) { opened << file + '|' + topic; });
         QTest::keyClick(form.name, Qt::Key_F1);
         Application::setHelpTopic(&form, QStringLiteral("form.htm"));
         Application::SendKey(Qt::Key_F1);
@@ -193,7 +193,7 @@ private slots:
             QTest::keyClick(answer, Qt::Key_Escape);
         });
         typist.start(10);
-        QCOMPARE(InputBox(QStringLiteral("Size?"), QStringLiteral("T"), QStringLiteral("1"), std::nullopt,
+        QCOMPARE(InputBox(nullptr, QStringLiteral("Size?"), QStringLiteral("T"), QStringLiteral("1"), std::nullopt,
                           QStringLiteral("box.htm")),
                  QString());
         DialogSeam::enable();
