@@ -100,3 +100,108 @@ status=0
 wait "$APP_PID" || status=$?
 assert_eq "$status" "0" "exit status with help open"
 pass "Exit with help open ends the program"
+
+# Under a window manager: help over the boxes that wait for an answer, opened
+# before them or from them, and closed every way; the boxes and the program
+# live on, and the answers count.
+start_xvfb 1024 768 24
+start_openbox
+mkdir "$E2E_TMP/work2"
+start_app "$E2E_TMP/work2"
+menu=$(wait_window "Lumeye - Home Edition 2.2")
+measuring="Lumeye HE Help - Measuring your screen"
+# next_box OLD: the id of the box titled "Lumeye" that took the place of OLD.
+next_box() {
+    local i id
+    for i in $(seq 1 100); do
+        id=$(find_window "Lumeye" | tail -n 1)
+        [[ -n "$id" && "$id" != "$1" ]] && { sleep 0.3; echo "$id"; return 0; }
+        sleep 0.1
+    done
+    fail "no new box after $1"
+}
+still_there() { [[ -n "$(find_window "$1")" ]] || fail "'$1' went away: $2"; app_running || fail "the program ended: $2"; }
+
+# F1 in the width question, the answer typed, F1 in the height question, and
+# help closed by Escape or the window manager. Which window is active as the
+# height question opens is the window manager's choice: three rounds.
+for round in "303 227 key Escape" "310 230 wm_close" "320 240 key Escape"; do
+    read -r width height close <<<"$round"
+    focus_window "$menu"
+    key Return
+    question=$(next_box none)
+    key F1
+    wait_window "$measuring" >/dev/null
+    focus_window "$question"
+    key ctrl+a
+    type_text "$width"
+    key Return
+    question=$(next_box "$question")
+    focus_window "$question"
+    key F1
+    help=$(wait_window "$measuring")
+    if [[ "$close" == wm_close ]]; then wm_close "$help"; else focus_window "$help"; key Escape; fi
+    wait_no_window "$measuring"
+    still_there "Lumeye" "help closed over the height question"
+    focus_window "$question"
+    key ctrl+a
+    type_text "$height"
+    key Return
+    wait_no_window "Lumeye"
+    assert_eq "$(tr -d '\r' <"$E2E_TMP/work2/screen.dat" | tr '\n' ' ')" "$width,\"\" $height,\"\" " "screen.dat after help over both questions"
+done
+pass "help closed over the height question leaves it answering, and both answers count"
+
+# Help before the question: it still takes its keys; the window manager closes it.
+focus_window "$menu"
+key F1
+help=$(wait_window "$contents")
+focus_window "$menu"
+key Return
+question=$(next_box none)
+focus_window "$help"
+key Tab Return
+help=$(wait_window "Lumeye HE Help - When to see an eye professional")
+still_there "Lumeye" "keys in help"
+wm_close "$help"
+wait_no_window "Lumeye HE Help - When to see an eye professional"
+still_there "Lumeye" "help closed by the window manager"
+focus_window "$question"
+key Escape
+wait_no_window "Lumeye"
+pass "help opened before the question answers its keys and closes alone"
+
+# The About box: help from it, closed by the window manager; help before it,
+# closed with Escape; Escape and Enter on OK close the box.
+focus_window "$menu"
+key alt+a
+about=$(next_box none)
+key F1
+wm_close "$(wait_window "$contents")"
+wait_no_window "$contents"
+still_there "Lumeye" "help over About closed by the window manager"
+focus_window "$about"
+key Escape
+wait_no_window "Lumeye"
+focus_window "$menu"
+key F1
+help=$(wait_window "$contents")
+focus_window "$menu"
+key alt+a
+about=$(next_box none)
+focus_window "$help"
+key Escape
+wait_no_window "$contents"
+still_there "Lumeye" "Escape in help opened before About"
+focus_window "$about"
+key Tab Tab Return
+wait_no_window "Lumeye"
+pass "help over the About box, in either order; Escape and Enter on OK close it"
+
+focus_window "$menu"
+key alt+x
+wait_app_exit 10
+status=0
+wait "$APP_PID" || status=$?
+assert_eq "$status" "0" "exit status after help over the boxes"
+pass "the program ends through Exit only"

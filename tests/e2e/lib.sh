@@ -161,19 +161,26 @@ set_monitors() {
     fail "monitors are '$have', not '$want'"
 }
 
-# start_openbox: the openbox window manager on $DISPLAY, once it manages windows.
+# start_openbox: the openbox window manager on $DISPLAY, once it manages
+# windows (tried again when a fresh server refuses it).
 start_openbox() {
-    openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
-    local pid=$! i
-    E2E_PIDS+=("$pid")
-    for i in $(seq 1 100); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
+    local attempt i pid
+    for attempt in 1 2 3; do
+        openbox --sm-disable >>"$E2E_TMP/openbox.log" 2>&1 &
+        pid=$!
+        E2E_PIDS+=("$pid")
+        for i in $(seq 1 100); do
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
     done
     cat "$E2E_TMP/openbox.log" >&2 || true
     fail "could not start openbox"
 }
+
+# wm_close ID: the window manager closes the window, as its close button does.
+wm_close() { wmctrl -i -c "$1"; sleep 0.3; }
 
 # start_weston WIDTH HEIGHT [x11]: a Weston compositor (pixman, with the
 # screenshooter of --debug) with one output of that size, on a runtime folder

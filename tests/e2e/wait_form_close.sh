@@ -1,0 +1,47 @@
+# Closing the "Please Wait ..." window with the window manager the moment it
+# shows changes nothing: the chart still comes, the wait window goes as
+# usual, and the program runs on. A 3840 x 2160 screen keeps the wait window
+# up long enough to be caught.
+source "$(dirname "$0")/lib.sh"
+
+start_xvfb 3840 2160 24
+start_openbox
+mkdir "$E2E_TMP/work"
+printf '520,"\r"\r\n293,"\r"\r\n' > "$E2E_TMP/work/screen.dat"
+start_app "$E2E_TMP/work"
+menu=$(wait_window "Lumeye - Home Edition 2.2")
+focus_window "$menu"
+# Caught as the window manager makes it the active window, which polling
+# would miss on a fast machine.
+exec {spy}< <(xprop -root -spy _NET_ACTIVE_WINDOW)
+E2E_PIDS+=($!)
+closed="" started=""
+while read -t 20 -r line <&"$spy"; do
+    # xprop's first line comes once it watches: the test starts from there.
+    [[ -n "$started" ]] || { xdotool key alt+t Return & started=1; }
+    id=${line##* }
+    [[ "$id" =~ ^0x && "$(xdotool getwindowname "$id" 2>/dev/null)" == Form1 ]] || continue
+    wmctrl -i -c "$id"
+    closed=$id
+    break
+done
+[[ -n "$closed" ]] || fail "the wait window never became the active window"
+for i in $(seq 1 600); do
+    app_running || fail "the program ended when the wait window was closed"
+    [[ -n "$(find_window "Reduce []")" ]] && break
+    sleep 0.1
+done
+chart=$(wait_window "Reduce []")
+wait_no_window "Form1" 30
+sleep 1
+screenshot "$E2E_TMP/chart.png"
+[[ $(colour_count "$E2E_TMP/chart.png" '#ffffff') -gt $((3840 * 2160 / 2)) ]] || fail "no chart on screen"
+[[ $(colour_count "$E2E_TMP/chart.png" '#ff0000') -gt 1000 ]] || fail "no marker line on screen"
+pass "the chart comes after the wait window was closed"
+
+focus_window "$chart"
+key Escape
+wait_window "Lumeye - Home Edition 2.2" >/dev/null
+app_running || fail "the program ended after the chart"
+key alt+x
+wait_app_exit 10
