@@ -46,6 +46,13 @@ fuzz: sanitize-build
 		--timeout $$(($(FUZZ_SECONDS) + 600))
 	@cat $(SANITIZE_DIR)/tests/fuzz/*/summary
 
+# Random input on the sanitizer build for MONKEY_SECONDS (seed: MONKEY_SEED).
+MONKEY_SECONDS ?= 600
+.PHONY: monkey
+monkey: sanitize-build
+	@cd $(SANITIZE_DIR) && LUMEYE_MONKEY_SECONDS=$(MONKEY_SECONDS) LUMEYE_MONKEY_SEED=$(MONKEY_SEED) \
+		ctest -R '^e2e_monkey$$' --output-on-failure --timeout $$(($(MONKEY_SECONDS) + 300))
+
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
 

@@ -10,6 +10,7 @@
 #include "app/ScreenFile.h"
 #include "app/SizeTable.h"
 #include "app/State.h"
+#include "cipher/About.h"
 #include "core/Error.h"
 #include "help/ChmFile.h"
 #include "help/HelpBrowser.h"
@@ -21,6 +22,10 @@
 #include "ui/Screen.h"
 
 #include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QWindow>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -256,6 +261,120 @@ private slots:
         card.CmdPrint->click();
         QCOMPARE(shown(), QStringList{"Lumeye HE: Done Printing E-Card"});
         QVERIFY(card.isVisible());
+    }
+
+    // Help over every modal window: closed over the box, by Escape in help
+    // or its own close, opened again and left open while the box is answered
+    // (so that the next box opens with help active), or opened from the menu
+    // before the first box. Each box belongs to its call alone and is shown
+    // for the form that asks; help is never blocked; closing help leaves the
+    // box answering.
+    void helpOverEveryModalWindow_data() {
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QStringList>("answers"); // typed into the questions in turn; empty: Cancel
+        QTest::addColumn<bool>("helpFirst");
+        QTest::addColumn<bool>("byEscape");
+        QTest::addColumn<int>("boxes");
+        const QStringList none;
+        QTest::newRow("both questions") << "dimensions" << QStringList{"303", "227"} << false << true << 2;
+        QTest::newRow("both questions, help first") << "dimensions" << QStringList{"310", "230"} << true << false << 2;
+        QTest::newRow("too small, then Cancel") << "dimensions" << QStringList{"100", "100", ""} << false << true << 4;
+        QTest::newRow("cannot be saved") << "unsaved" << QStringList{"303", "227"} << true << true << 3;
+        QTest::newRow("no dimensions yet") << "test" << none << false << false << 1;
+        QTest::newRow("About") << "about" << none << true << true << 1;
+        QTest::newRow("About, help from it") << "about" << none << false << false << 1;
+        QTest::newRow("card printed") << "print" << none << true << false << 1;
+        QTest::newRow("card not printed") << "print error" << none << false << true << 1;
+    }
+    void helpOverEveryModalWindow() {
+        QFETCH(QString, opener);
+        QFETCH(QStringList, answers);
+        QFETCH(bool, helpFirst);
+        QFETCH(bool, byEscape);
+        QFETCH(int, boxes);
+        DialogSeam::disable();
+        auto& menu = ui::Forms::get<app::MainForm>(); // with the program's help desk
+        ui::Application::setHelpFile(kHelpFile);
+        menu.Show();
+        QWidget* asker = &menu;
+        if (opener.startsWith(QStringLiteral("print"))) {
+            auto& card = ui::Forms::get<print::Picprint>();
+            const auto failure = opener == QStringLiteral("print") ? PrintFailure::None : PrintFailure::AtPage;
+            card.setPrinterSource([failure] { return std::make_unique<FailingPrinter>(failure); });
+            card.Show();
+            asker = &card;
+        }
+        if (helpFirst) {
+            menu.HelpBtn->trigger();
+            QTRY_COMPARE(openViewers().size(), 1);
+        }
+
+        QStringList faults;
+        auto expect = [&faults](bool ok, const QString& what) { if (!ok) faults << what; };
+        // Keys go to the window the reader clicked into.
+        auto activate = [&expect](QWidget* window) {
+            window->activateWindow();
+            expect(QTest::qWaitForWindowActive(window), window->windowTitle() + QStringLiteral(" cannot be made active"));
+        };
+        auto closeHelp = [&](QWidget* box) {
+            QPointer<help::HelpViewer> viewer = openViewers().value(0);
+            if (byEscape) {
+                activate(viewer);
+                QTest::keyClick(viewer->windowHandle(), Qt::Key_Escape);
+            }
+            else viewer->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            expect(!viewer, QStringLiteral("help still open"));
+            expect(box->isVisible(), QStringLiteral("the box went with help"));
+        };
+        QPointer<QWidget> handled;
+        int seen = 0;
+        QTimer walker;
+        connect(&walker, &QTimer::timeout, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (!box || box == handled) return;
+            handled = box;
+            ++seen;
+            expect(box->parent() == nullptr, QStringLiteral("box %1 owned by a widget").arg(seen));
+            expect(box->windowHandle()->transientParent() == asker->windowHandle(),
+                   QStringLiteral("box %1 not shown for the form that asks").arg(seen));
+            if (!openViewers().isEmpty()) closeHelp(box);
+            for (int round = 0; round < 2; ++round) {
+                QTest::keyClick(box->windowHandle(), Qt::Key_F1);
+                expect(openViewers().size() == 1, QStringLiteral("no help from box %1").arg(seen));
+                if (round == 0 && !openViewers().isEmpty()) closeHelp(box);
+            }
+            activate(box);
+            if (auto* question = qobject_cast<QInputDialog*>(box)) {
+                const QString answer = answers.isEmpty() ? QString() : answers.takeFirst();
+                question->setTextValue(answer);
+                answer.isEmpty() ? question->reject() : question->accept();
+            } else if (qobject_cast<QMessageBox*>(box)) {
+                QTest::keyClick(box->windowHandle(), Qt::Key_Return);
+            } else {
+                QTest::keyClick(box->windowHandle(), Qt::Key_Escape); // the About box
+            }
+        });
+        walker.start(20);
+        if (opener == QStringLiteral("unsaved")) app::screenSettings().DataPath = dir_.filePath("missing/").toStdString();
+        if (opener == QStringLiteral("dimensions") || opener == QStringLiteral("unsaved"))
+            QTest::keyClick(menu.Option2, Qt::Key_Return);
+        else if (opener == QStringLiteral("test"))
+            QTest::keyClick(menu.Option4, Qt::Key_Return);
+        else if (opener == QStringLiteral("about"))
+            menu.aboutlumeye->trigger();
+        else
+            ui::Forms::find<print::Picprint>()->CmdPrint->click();
+        walker.stop();
+
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
+        QCOMPARE(seen, boxes);
+        QVERIFY(!ui::Forms::isLoaded<cipher::About>());
+        QVERIFY(menu.isVisible());
+        if (opener == QStringLiteral("dimensions") && boxes == 2)
+            QCOMPARE(readAll(file()), QStringLiteral("%1,\"\r\"\r\n%2,\"\r\"\r\n")
+                                          .arg(app::screenSettings().ScreenWidthMM)
+                                          .arg(app::screenSettings().ScreenHeightMM).toLatin1());
     }
 };
 
