@@ -182,6 +182,29 @@ start_openbox() {
 # wm_close ID: the window manager closes the window, as its close button does.
 wm_close() { wmctrl -i -c "$1"; sleep 0.3; }
 
+# close_when_active TITLE KEY...: types the keys, and has the window manager
+# close the window titled TITLE the moment it becomes the active window
+# (polling would miss a window shown for a tenth of a second). Returns 1 if
+# the active window then stays as it is for CLOSE_WITHIN seconds (default 20)
+# without that window having come.
+close_when_active() {
+    local title=$1 spy line id started=""
+    shift
+    exec {spy}< <(exec xprop -root -spy _NET_ACTIVE_WINDOW)
+    E2E_PIDS+=($!)
+    while read -t "${CLOSE_WITHIN:-20}" -r line <&"$spy"; do
+        # xprop's first line comes once it watches: the keys go from there.
+        [[ -n "$started" ]] || { xdotool key --delay 40 "$@" & started=1; }
+        id=${line##* }
+        [[ "$id" =~ ^0x && "$(xdotool getwindowname "$id" 2>/dev/null)" == "$title" ]] || continue
+        wmctrl -i -c "$id"
+        exec {spy}<&-
+        return 0
+    done
+    exec {spy}<&-
+    return 1
+}
+
 # start_weston WIDTH HEIGHT [x11]: a Weston compositor (pixman, with the
 # screenshooter of --debug) with one output of that size, on a runtime folder
 # and socket of its own; exports XDG_RUNTIME_DIR and WAYLAND_DISPLAY. Headless,

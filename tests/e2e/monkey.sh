@@ -97,7 +97,7 @@ answers() {
 
 keys() { xdotool key --clearmodifiers --delay 30 "$@" 2>/dev/null || true; sleep 0.15; }
 
-menu_acts=(question question question card card test test test about about help f1 f1 quit)
+menu_acts=(question question question card card test test test_close about about help f1 f1 quit)
 quit_acts=(exit wm_close alt_f4)
 question_acts=(good good bad bad enter escape f1 wm_close alt_f4 tab)
 about_acts=(escape enter tab f1 wm_close alt_f4)
@@ -121,6 +121,7 @@ act() {
         menu:question) keys alt+d Return ;;
         menu:card) keys alt+p Return ;;
         menu:test) keys alt+t Return ;;
+        menu:test_close) CLOSE_WITHIN=3 close_when_active Form1 alt+t Return || true ;;
         menu:about) keys alt+a ;;
         menu:help) keys alt+h ;;
         menu:exit) expect_exit=1; keys alt+x ;;

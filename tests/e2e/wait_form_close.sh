@@ -11,21 +11,7 @@ printf '520,"\r"\r\n293,"\r"\r\n' > "$E2E_TMP/work/screen.dat"
 start_app "$E2E_TMP/work"
 menu=$(wait_window "Lumeye - Home Edition 2.2")
 focus_window "$menu"
-# Caught as the window manager makes it the active window, which polling
-# would miss on a fast machine.
-exec {spy}< <(xprop -root -spy _NET_ACTIVE_WINDOW)
-E2E_PIDS+=($!)
-closed="" started=""
-while read -t 20 -r line <&"$spy"; do
-    # xprop's first line comes once it watches: the test starts from there.
-    [[ -n "$started" ]] || { xdotool key alt+t Return & started=1; }
-    id=${line##* }
-    [[ "$id" =~ ^0x && "$(xdotool getwindowname "$id" 2>/dev/null)" == Form1 ]] || continue
-    wmctrl -i -c "$id"
-    closed=$id
-    break
-done
-[[ -n "$closed" ]] || fail "the wait window never became the active window"
+close_when_active Form1 alt+t Return || fail "the wait window never became the active window"
 for i in $(seq 1 600); do
     app_running || fail "the program ended when the wait window was closed"
     [[ -n "$(find_window "Reduce []")" ]] && break

@@ -181,6 +181,18 @@ private slots:
         }
     }
 
+    // Enter on the focused button presses it, as Space does; Enter elsewhere does not.
+    void enterPressesTheFocusedButton() {
+        Picprint& form = open();
+        form.Show();
+        QTest::keyClick(form.Picture1, Qt::Key_Return);
+        QTest::keyClick(form.CmdPrint, Qt::Key_Return);
+        QTest::keyClick(form.CmdPrint, Qt::Key_Enter);
+        QCOMPARE(log_->printers, 2);
+        QTest::keyClick(form.Command1, Qt::Key_Return);
+        QVERIFY(form.isUnloaded());
+    }
+
     void pointerIsTheHourglassWhilePrintingThenAsBefore_data() {
         QTest::addColumn<int>("before");
         QTest::newRow("default") << int(ui::Screen::PointerDefault);
