@@ -73,8 +73,10 @@ About::About() {
     setFixedSize(size());
 
     connect(Command1, &QPushButton::clicked, this, &About::Command1_Click);
-    // Escape closes the box, as it does any dialogue box.
-    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, &About::Command1_Click);
+    // OK is the box's default and cancel button, as in any dialogue box:
+    // Enter and Escape press it wherever the focus is.
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+        connect(new QShortcut(key, this), &QShortcut::activated, Command1, &QAbstractButton::click);
 }
 
 void About::Form_Load() {

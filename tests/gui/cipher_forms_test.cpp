@@ -215,6 +215,22 @@ private slots:
         });
         ui::Forms::get<About>().Show(ui::Form::ShowMode::Modal);
         QVERIFY(!ui::Forms::isLoaded<About>());
+
+        // Enter on the logo and Escape press OK, as in any dialogue box.
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+            QTimer::singleShot(0, [key] {
+                About* box = ui::Forms::find<About>();
+                QVERIFY(QTest::qWaitForWindowActive(box));
+                box->Picture1->setFocus();
+                QTest::keyClick(box->windowHandle(), key);
+                if (ui::Forms::isLoaded<About>()) {
+                    box->Command1->click();
+                    QFAIL("the key left the box open");
+                }
+            });
+            ui::Forms::get<About>().Show(ui::Form::ShowMode::Modal);
+            QVERIFY(!ui::Forms::isLoaded<About>());
+        }
     }
 
     void startUpDeciphersWithOrWithoutTheScreenFile_data() {
