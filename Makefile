@@ -51,7 +51,7 @@ MONKEY_SECONDS ?= 600
 .PHONY: monkey
 monkey: sanitize-build
 	@cd $(SANITIZE_DIR) && LUMEYE_MONKEY_SECONDS=$(MONKEY_SECONDS) LUMEYE_MONKEY_SEED=$(MONKEY_SEED) \
-		ctest -R '^e2e_monkey$$' --output-on-failure --timeout $$(($(MONKEY_SECONDS) + 300))
+		ctest -R '^e2e_monkey$$' -V --timeout $$(($(MONKEY_SECONDS) + 300))
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
