@@ -171,33 +171,6 @@ key Escape
 wait_no_window "Lumeye"
 pass "help opened before the question answers its keys and closes alone"
 
-# The About box: help from it, closed by the window manager; help before it,
-# closed with Escape; Escape and Enter on OK close the box.
-focus_window "$menu"
-key alt+a
-about=$(next_box none)
-key F1
-wm_close "$(wait_window "$contents")"
-wait_no_window "$contents"
-still_there "Lumeye" "help over About closed by the window manager"
-focus_window "$about"
-key Escape
-wait_no_window "Lumeye"
-focus_window "$menu"
-key F1
-help=$(wait_window "$contents")
-focus_window "$menu"
-key alt+a
-about=$(next_box none)
-focus_window "$help"
-key Escape
-wait_no_window "$contents"
-still_there "Lumeye" "Escape in help opened before About"
-focus_window "$about"
-key Tab Tab Return
-wait_no_window "Lumeye"
-pass "help over the About box, in either order; Escape and Enter on OK close it"
-
 focus_window "$menu"
 key alt+x
 wait_app_exit 10
