@@ -26,7 +26,13 @@ void* allocateZeroed(std::size_t bytes) {
         throw std::bad_alloc();
     }
     const int file = memfd_create("lumeye-pixels", MFD_CLOEXEC);
-    if (file < 0) throw std::bad_alloc();
+    if (file < 0) {
+        // No memory files here (a sandbox may refuse them): a block of
+        // private memory still serves, only no compositor can read it.
+        void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+        if (block == MAP_FAILED) throw std::bad_alloc();
+        return block;
+    }
     void* block = MAP_FAILED;
     if (ftruncate(file, off_t(bytes)) == 0)
         block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, file, 0);

@@ -12,8 +12,9 @@ namespace lumeye {
 // thousands of pages, and none of their bytes is written to make it zero.
 // (Huge pages were tried: where memory is fragmented, the kernel compacts it
 // first, which took longer than the faults it saved.)
-// Such large blocks are shared memory in a file of their own, which a
-// Wayland compositor can read a canvas from without a copy.
+// Such large blocks are shared memory in a file of their own, which a Wayland
+// compositor can read a canvas from without a copy (private memory where the
+// system refuses such files).
 void* allocateZeroed(std::size_t bytes);
 void freeZeroed(void* block, std::size_t bytes) noexcept;
 // The file descriptor of a large block, from its start; -1 for any other memory.
