@@ -205,22 +205,14 @@ close_when_active() {
     return 1
 }
 
-# start_weston WIDTH HEIGHT [x11]: a Weston compositor (pixman, with the
-# screenshooter of --debug) with one output of that size, on a runtime folder
-# and socket of its own; exports XDG_RUNTIME_DIR and WAYLAND_DISPLAY. Headless,
-# or with x11 as a window on the X server of DISPLAY, with no animations.
-start_weston() {
+# run_weston ARGS...: Weston (pixman) with these arguments on a runtime folder
+# and socket of its own, once its shell runs; exports XDG_RUNTIME_DIR and
+# WAYLAND_DISPLAY for Wayland clients.
+run_weston() {
     export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
     export WAYLAND_DISPLAY="lumeye-$$-$RANDOM"
     mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-    local backend=(--backend=headless-backend.so)
-    if [[ ${3:-} == x11 ]]; then
-        printf '[shell]\nanimation=none\nclose-animation=none\nstartup-animation=none\nfocus-animation=none\n' \
-            >"$E2E_TMP/weston.ini"
-        backend=(--backend=x11-backend.so --config="$E2E_TMP/weston.ini")
-    fi
-    weston "${backend[@]}" --use-pixman --debug --width="$1" --height="$2" \
-        --socket="$WAYLAND_DISPLAY" --idle-time=0 >"$E2E_TMP/weston.log" 2>&1 &
+    weston "$@" --use-pixman --socket="$WAYLAND_DISPLAY" --idle-time=0 >"$E2E_TMP/weston.log" 2>&1 &
     local pid=$! i
     E2E_PIDS+=("$pid")
     for i in $(seq 1 100); do
@@ -230,7 +222,25 @@ start_weston() {
         sleep 0.1
     done
     cat "$E2E_TMP/weston.log" >&2 || true
-    fail "could not start Weston"
+    fail "could not start Weston $*"
+}
+
+# weston_config FILE: a configuration with the shell's animations off, so that
+# no screenshot catches a zooming window.
+weston_config() {
+    printf '[shell]\nanimation=none\nclose-animation=none\nstartup-animation=none\nfocus-animation=none\n' >"$1"
+}
+
+# start_weston WIDTH HEIGHT [x11]: a Weston compositor (with the screenshooter
+# of --debug) with one output of that size. Headless, or with x11 as a window
+# on the X server of DISPLAY.
+start_weston() {
+    local backend=(--backend=headless-backend.so)
+    if [[ ${3:-} == x11 ]]; then
+        weston_config "$E2E_TMP/weston.ini"
+        backend=(--backend=x11-backend.so --config="$E2E_TMP/weston.ini")
+    fi
+    run_weston "${backend[@]}" --debug --width="$1" --height="$2"
 }
 
 # start_weston_x11 WxH...: Weston's X11 back-end, one output of each size,
@@ -238,11 +248,10 @@ start_weston() {
 # side by side as Weston lays its outputs out, so that X coordinates are the
 # compositor's: import sees what it shows and xdotool gives its clients real
 # input (move the pointer out of an output's window and back in before a
-# click: Weston follows the pointer from where it entered). Exports
-# XDG_RUNTIME_DIR and WAYLAND_DISPLAY for Wayland clients.
+# click: Weston follows the pointer from where it entered).
 start_weston_x11() {
     local conf="$E2E_TMP/weston-x11.ini" i w h width=0 height=0
-    printf '[shell]\nanimation=none\nclose-animation=none\nstartup-animation=none\nfocus-animation=none\n' >"$conf"
+    weston_config "$conf"
     for ((i = 0; i < $#; i++)); do
         IFS=x read -r w h <<<"${@:i+1:1}"
         # The X11 back-end takes the sizes of outputs whose names start with X.
@@ -250,20 +259,7 @@ start_weston_x11() {
         width=$((width + w)); ((h > height)) && height=$h
     done
     start_xvfb "$width" "$height" 24
-    export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
-    export WAYLAND_DISPLAY="lumeye-$$-$RANDOM"
-    mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-    weston --backend=x11-backend.so --use-pixman --output-count=$# --config="$conf" \
-        --socket="$WAYLAND_DISPLAY" --idle-time=0 >"$E2E_TMP/weston.log" 2>&1 &
-    local pid=$! ready=0
-    E2E_PIDS+=("$pid")
-    for i in $(seq 1 100); do
-        [[ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ]] && grep -q "launching.*desktop-shell" "$E2E_TMP/weston.log" &&
-            { ready=1; break; }
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    ((ready)) || { cat "$E2E_TMP/weston.log" >&2 || true; fail "could not start Weston's X11 back-end"; }
+    run_weston --backend=x11-backend.so --output-count=$# --config="$conf"
     local x=0 id
     for ((i = 1; i <= $#; i++)); do
         # (Named in _NET_WM_NAME only, which xdotool does not search.)
