@@ -77,8 +77,7 @@ void Form::mousePressEvent(QMouseEvent* event) {
     // On Wayland the program's windows have no frame of Qt's (see
     // Application::prepareDisplay), and many compositors draw none: a window
     // is then moved, to another monitor too, by dragging its background.
-    if (event->button() == Qt::LeftButton && QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
-        windowHandle() && windowHandle()->startSystemMove())
+    if (event->button() == Qt::LeftButton && runsOnWayland() && windowHandle() && windowHandle()->startSystemMove())
         return event->accept();
     QMainWindow::mousePressEvent(event);
 }

@@ -33,8 +33,10 @@ ScreenInfo Screen::info() {
 
 void Screen::setOverride(std::optional<ScreenInfo> screen) { screenOverride = std::move(screen); }
 
+bool runsOnWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
 QScreen* Screen::showing(const QWidget& window) {
-    if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) return window.screen();
+    if (runsOnWayland()) return window.screen();
     QScreen* centre = QGuiApplication::screenAt(window.frameGeometry().center());
     return centre ? centre : window.screen();  // a centre between screens of different sizes
 }

@@ -75,6 +75,10 @@ public:
 // makes it crash while painting the first window).
 inline constexpr int kLeastDrawableDepth = 15;
 
+// Whether the program runs as a Wayland client, where it neither knows nor
+// chooses where its windows are.
+bool runsOnWayland();
+
 // Why the program cannot show windows on the displays Qt reports (the first
 // whose depth is below kLeastDrawableDepth), or nothing when it can. Asked
 // before any window is made; the screen a test substitutes does not count.

@@ -1,6 +1,7 @@
 #include "ui/WaylandSurface.h"
 
 #include "core/ZeroedMemory.h"
+#include "ui/Screen.h"
 
 #include <QGuiApplication>
 #include <QWidget>
@@ -46,7 +47,7 @@ void onFormat(void* data, wl_shm*, uint32_t format) {
 const wl_shm_listener shmListener{onFormat};
 
 bool bind(Shm& s) {
-    if (QGuiApplication::platformName() != QLatin1String("wayland")) return false;
+    if (!runsOnWayland()) return false;
     auto* native = QGuiApplication::platformNativeInterface();
     s.display = native ? static_cast<wl_display*>(native->nativeResourceForIntegration(QByteArrayLiteral("wl_display")))
                        : nullptr;
