@@ -32,6 +32,9 @@ void message::Form_Load() {
     setScaleMode(ui::ScaleMode::Twips);
     ResizeControls(factors.x, factors.y, *this);
     ui::Screen::moveToScreen(this);
+    // A Wayland program cannot place its windows: a window the size of the
+    // screen covers it, above the desktop's panels, only as a full-screen one.
+    if (ui::runsOnWayland()) setWindowState(windowState() | Qt::WindowFullScreen);
 }
 
 void message::closeEvent(QCloseEvent* event) { event->ignore(); }

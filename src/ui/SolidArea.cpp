@@ -3,28 +3,110 @@
 #include "ui/DeviceBitmap.h"
 #include "ui/Fonts.h"
 #include "ui/Screen.h"
+#include "ui/WaylandSurface.h"
 #include "ui/X11Surface.h"
 
+#include <QChildEvent>
+#include <QImage>
 #include <QPaintEvent>
+#include <QTimer>
+#include <QWindow>
 
 namespace lumeye::ui {
 
 SolidArea::SolidArea(const QColor& colour, QWidget* parent) : QWidget(parent) {
     setBackColor(this, colour);
-    setFilledByServer(X11Surface::serverStores(layoutForDisplay(Screen::info())));
+    if (X11Surface::serverStores(layoutForDisplay(Screen::info()))) setFiller(Filler::Server);
+    else if (WaylandFill::compositorScales()) setFiller(Filler::Compositor);
 }
 
-void SolidArea::setFilledByServer(bool on) {
-    byServer_ = on;
-    if (on) setAttribute(Qt::WA_NativeWindow);
-    setAttribute(Qt::WA_PaintOnScreen, on);
-    setAttribute(Qt::WA_NoSystemBackground, on);
+SolidArea::~SolidArea() = default;
+
+void SolidArea::setFiller(Filler filler) {
+    filler_ = filler;
+    const bool byServer = filler == Filler::Server;
+    if (byServer) setAttribute(Qt::WA_NativeWindow);
+    setAttribute(Qt::WA_PaintOnScreen, byServer);
+    setAttribute(Qt::WA_NoSystemBackground, byServer);
+    compositorFill_.reset(filler == Filler::Compositor ? new WaylandFill : nullptr);
+    // On Wayland the area is its window's whole surface: Qt paints nothing of
+    // that window (see showEvent).
+    if (filler != Filler::Compositor && parentWidget()) window()->setAttribute(Qt::WA_PaintOnScreen, false);
 }
 
-QPaintEngine* SolidArea::paintEngine() const { return byServer_ ? nullptr : QWidget::paintEngine(); }
+QPaintEngine* SolidArea::paintEngine() const { return filler_ == Filler::Qt ? QWidget::paintEngine() : nullptr; }
+
+namespace {
+// Whether a widget is being painted into another device (a grab, the
+// picture of the controls) rather than on screen.
+bool paintedElsewhere(const QWidget& widget) {
+    struct Redirection : QWidget {
+        using QWidget::redirected;
+    };
+    return (widget.*&Redirection::redirected)(nullptr) != nullptr;
+}
+}  // namespace
+
+bool SolidArea::event(QEvent* event) {
+    if (event->type() == QEvent::ChildAdded) static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
+    return QWidget::event(event);
+}
+
+void SolidArea::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (filler_ != Filler::Compositor) return;
+    // The window is made by now, not yet exposed: it paints on screen with no
+    // paint engine, so Qt makes no buffer for it.
+    window()->setAttribute(Qt::WA_PaintOnScreen);
+    window()->windowHandle()->installEventFilter(this);
+}
+
+void SolidArea::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (compositorFill_) compositorFill_->release();
+}
+
+bool SolidArea::eventFilter(QObject* watched, QEvent* event) {
+    if (filler_ == Filler::Compositor) {
+        if (watched == window()->windowHandle() && event->type() == QEvent::Expose) sendToCompositor();
+        // A control on the area, painting on screen, would find no paint
+        // engine: its change goes into the picture instead.
+        if (event->type() == QEvent::Paint && watched->isWidgetType() && watched->parent() == this &&
+            !paintedElsewhere(*static_cast<QWidget*>(watched))) {
+            if (!std::exchange(sendQueued_, true))
+                QTimer::singleShot(0, this, [this] {
+                    sendQueued_ = false;
+                    sendToCompositor();
+                });
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SolidArea::sendToCompositor() {
+    const QWindow* handle = window()->windowHandle();
+    if (filler_ != Filler::Compositor || !handle || !handle->isExposed()) return;
+    const QRgb colour = palette().color(backgroundRole()).rgb();
+    // With a pixel of the background around them: Qt blends text that
+    // touches the top edge of the device it draws on slightly otherwise.
+    const QRect controls = childrenRect().adjusted(-1, -1, 1, 1) & rect();
+    QImage picture;
+    if (!childrenRect().isEmpty()) {
+        const qreal ratio = devicePixelRatioF();
+        picture = QImage((QSizeF(controls.size()) * ratio).toSize(), QImage::Format_RGB32);
+        picture.setDevicePixelRatio(ratio);
+        picture.fill(colour);
+        render(&picture, QPoint(), QRegion(controls), DrawChildren);
+    }
+    if (compositorFill_->show(*window(), colour, picture, mapTo(window(), controls.topLeft()))) return;
+    // Not to be shown so (a scale that is not whole): Qt fills the window from now on.
+    setFiller(Filler::Qt);
+    window()->update();
+}
 
 void SolidArea::paintEvent(QPaintEvent* event) {
-    if (!byServer_) return;  // the background is filled by Qt
+    if (filler_ != Filler::Server) return;  // filled by Qt, or shown by the compositor
     const PixelLayout layout = layoutForDisplay(Screen::info());
     if (auto surface = X11Surface::of(*this, layout)) {
         const qreal ratio = devicePixelRatioF();
@@ -34,7 +116,7 @@ void SolidArea::paintEvent(QPaintEvent* event) {
         surface->fill(device, palette().color(backgroundRole()).rgb());
     } else {
         // The window's own visual stores pixels otherwise: Qt fills it from now on.
-        setFilledByServer(false);
+        setFiller(Filler::Qt);
         update();
     }
 }

@@ -8,9 +8,15 @@
 #include <QWindow>
 #include <qpa/qplatformnativeinterface.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
 #include <wayland-client.h>
 
+#include "viewporter-client-protocol.h"
+
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 
@@ -24,19 +30,33 @@ std::optional<uint32_t> shmFormatOf(PixelLayout layout) {
     }
 }
 
-// The compositor's shared-memory global, bound once on a queue of the
-// program's own so that its events never reach Qt's dispatching.
+// The compositor's globals we use, bound once on a queue of the program's
+// own so that their events never reach Qt's dispatching.
 struct Shm {
     wl_display* display = nullptr;
     wl_event_queue* queue = nullptr;
     wl_shm* shm = nullptr;
     bool rgb565 = false; // XRGB8888 is offered by every compositor
+    wl_compositor* compositor = nullptr;
+    wl_subcompositor* subcompositor = nullptr;
+    wp_viewporter* viewporter = nullptr;
 };
 
-void onGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
+template <class T>
+void bindOnce(T*& global, wl_registry* registry, uint32_t name, const wl_interface& interface, uint32_t version) {
+    if (!global) global = static_cast<T*>(wl_registry_bind(registry, name, &interface, version));
+}
+
+void onGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
     auto* s = static_cast<Shm*>(data);
-    if (std::strcmp(interface, wl_shm_interface.name) == 0 && !s->shm)
-        s->shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
+    if (std::strcmp(interface, wl_shm_interface.name) == 0) bindOnce(s->shm, registry, name, wl_shm_interface, 1);
+    else if (std::strcmp(interface, wl_compositor_interface.name) == 0)
+        // Version 4 damages in buffer pixels.
+        bindOnce(s->compositor, registry, name, wl_compositor_interface, std::min<uint32_t>(version, 4));
+    else if (std::strcmp(interface, wl_subcompositor_interface.name) == 0)
+        bindOnce(s->subcompositor, registry, name, wl_subcompositor_interface, 1);
+    else if (std::strcmp(interface, wp_viewporter_interface.name) == 0)
+        bindOnce(s->viewporter, registry, name, wp_viewporter_interface, 1);
 }
 void onGlobalRemoved(void*, wl_registry*, uint32_t) {}
 const wl_registry_listener registryListener{onGlobal, onGlobalRemoved};
@@ -71,6 +91,42 @@ const Shm* shm() {
     static const bool bound = bind(s);
     return bound ? &s : nullptr;
 }
+
+wl_surface* surfaceOf(const QWidget& window) {
+    return window.windowHandle() ? static_cast<wl_surface*>(QGuiApplication::platformNativeInterface()->nativeResourceForWindow(
+                                       QByteArrayLiteral("surface"), window.windowHandle()))
+                                 : nullptr;
+}
+
+// The whole scale of a window's device pixels, 0 where it is not whole.
+int wholeScaleOf(const QWidget& window) {
+    const double ratio = window.devicePixelRatioF();
+    const int scale = int(std::lround(ratio));
+    return scale >= 1 && ratio == scale ? scale : 0;
+}
+
+// A buffer of its own over a copy of the pixels (XRGB8888 rows, 32-bit
+// words): they are small, and the compositor may read them at any time.
+wl_buffer* copiedBuffer(const Shm& s, const QImage& pixels) {
+    const int bytes = int(pixels.sizeInBytes());
+    const int file = memfd_create("lumeye-fill", MFD_CLOEXEC);
+    if (file < 0) return nullptr;
+    wl_buffer* buffer = nullptr;
+    if (ftruncate(file, bytes) == 0 && pwrite(file, pixels.constBits(), bytes, 0) == bytes) {
+        wl_shm_pool* pool = wl_shm_create_pool(s.shm, file, bytes);
+        buffer = wl_shm_pool_create_buffer(pool, 0, pixels.width(), pixels.height(), int32_t(pixels.bytesPerLine()),
+                                           WL_SHM_FORMAT_XRGB8888);
+        wl_shm_pool_destroy(pool);
+    }
+    close(file);
+    return buffer;
+}
+
+void sendAndDispatch(const Shm& s) {
+    wl_display_flush(s.display);
+    // Release events of buffers arrive on the program's own queue; nothing waits for them.
+    wl_display_dispatch_queue_pending(s.display, s.queue);
+}
 }  // namespace
 
 bool WaylandSurface::compositorStores(PixelLayout layout) {
@@ -88,13 +144,11 @@ void WaylandSurface::release() {
 
 bool WaylandSurface::show(const QWidget& window, const DeviceBitmap& bitmap, const QRegion& area) {
     const Shm* s = shm();
-    const double ratio = window.devicePixelRatioF();
-    const int scale = int(std::lround(ratio));
-    if (!s || !compositorStores(bitmap.layout()) || scale < 1 || ratio != scale || !window.windowHandle() ||
-        bitmap.width() != window.width() * scale || bitmap.height() != window.height() * scale)
+    const int scale = wholeScaleOf(window);
+    if (!s || !compositorStores(bitmap.layout()) || !scale || bitmap.width() != window.width() * scale ||
+        bitmap.height() != window.height() * scale)
         return false;
-    auto* surface = static_cast<wl_surface*>(QGuiApplication::platformNativeInterface()->nativeResourceForWindow(
-        QByteArrayLiteral("surface"), window.windowHandle()));
+    auto* surface = surfaceOf(window);
     if (!surface) return false;
     if (!buffer_ || bits_ != bitmap.bits() || width_ != bitmap.width() || height_ != bitmap.height()) {
         release();
@@ -124,9 +178,83 @@ bool WaylandSurface::show(const QWidget& window, const DeviceBitmap& bitmap, con
         }
     }
     wl_surface_commit(surface);
-    wl_display_flush(s->display);
-    // Release events of the buffer arrive on the program's own queue; nothing waits for them.
-    wl_display_dispatch_queue_pending(s->display, s->queue);
+    sendAndDispatch(*s);
+    return true;
+}
+
+bool WaylandFill::compositorScales() {
+    const Shm* s = shm();
+    return s && s->compositor && s->subcompositor && s->viewporter;
+}
+
+WaylandFill::~WaylandFill() { release(); }
+
+void WaylandFill::release() {
+    if (subsurface_) wl_subsurface_destroy(subsurface_);
+    if (pictureSurface_) wl_surface_destroy(pictureSurface_);
+    if (picture_) wl_buffer_destroy(picture_);
+    if (viewport_) wp_viewport_destroy(viewport_);
+    if (colour_) wl_buffer_destroy(colour_);
+    window_ = nullptr;
+    viewport_ = nullptr;
+    colour_ = nullptr;
+    pictureSurface_ = nullptr;
+    subsurface_ = nullptr;
+    picture_ = nullptr;
+}
+
+bool WaylandFill::show(const QWidget& window, QRgb colour, const QImage& picture, QPoint at) {
+    const Shm* s = shm();
+    const int scale = wholeScaleOf(window);
+    wl_surface* surface = surfaceOf(window);
+    if (!compositorScales() || !scale || !surface) return false;
+    if (surface != window_) {
+        release();
+        window_ = surface;
+        viewport_ = wp_viewporter_get_viewport(s->viewporter, surface);
+    }
+    // A buffer stays while it is attached: Weston shows nothing of a surface
+    // whose buffer went. The one it replaces goes once the new one is committed.
+    wl_buffer* oldColour = nullptr;
+    wl_buffer* oldPicture = nullptr;
+    if (!colour_ || colour != colourValue_) {
+        QImage pixel(1, 1, QImage::Format_RGB32);
+        pixel.fill(colour);
+        wl_buffer* buffer = copiedBuffer(*s, pixel);
+        if (!buffer) return false;
+        oldColour = std::exchange(colour_, buffer);
+        colourValue_ = colour;
+    }
+    if (!picture.isNull()) {
+        wl_buffer* buffer = copiedBuffer(*s, picture.convertToFormat(QImage::Format_RGB32));
+        if (!buffer) return false;
+        oldPicture = std::exchange(picture_, buffer);
+        if (!pictureSurface_) {
+            pictureSurface_ = wl_compositor_create_surface(s->compositor);
+            wl_region* none = wl_compositor_create_region(s->compositor);
+            wl_surface_set_input_region(pictureSurface_, none);
+            wl_region_destroy(none);
+            // Synchronised: its state is shown with the window's next commit.
+            subsurface_ = wl_subcompositor_get_subsurface(s->subcompositor, pictureSurface_, surface);
+        }
+        wl_subsurface_set_position(subsurface_, at.x(), at.y());
+        wl_surface_attach(pictureSurface_, picture_, 0, 0);
+        wl_surface_set_buffer_scale(pictureSurface_, scale);
+        wl_surface_damage(pictureSurface_, 0, 0, INT32_MAX, INT32_MAX);
+        wl_surface_commit(pictureSurface_);
+    } else if (pictureSurface_) {
+        wl_surface_attach(pictureSurface_, nullptr, 0, 0);
+        wl_surface_commit(pictureSurface_);
+        oldPicture = std::exchange(picture_, nullptr);
+    }
+    wp_viewport_set_destination(viewport_, window.width(), window.height());
+    wl_surface_attach(surface, colour_, 0, 0);
+    wl_surface_set_buffer_scale(surface, 1);
+    wl_surface_damage(surface, 0, 0, INT32_MAX, INT32_MAX);
+    wl_surface_commit(surface);
+    if (oldColour) wl_buffer_destroy(oldColour);
+    if (oldPicture) wl_buffer_destroy(oldPicture);
+    sendAndDispatch(*s);
     return true;
 }
 

@@ -2,11 +2,14 @@
 
 #include "ui/DeviceBitmap.h"
 
+#include <QImage>
 #include <QRegion>
 
 class QWidget;
 struct wl_buffer;
+struct wl_subsurface;
 struct wl_surface;
+struct wp_viewport;
 
 namespace lumeye::ui {
 
@@ -44,6 +47,38 @@ private:
     const void* bits_ = nullptr;
     int width_ = 0;
     int height_ = 0;
+};
+
+// Shows a window's surface as one colour with a picture on part of it, at the
+// cost of one pixel and the picture: the compositor stretches a one-pixel
+// buffer over the window (wp_viewporter) and shows the picture on a surface
+// of its own above it (a subsurface that takes no input).
+class WaylandFill {
+public:
+    // Whether the program is a Wayland client whose compositor can do so.
+    static bool compositorScales();
+
+    WaylandFill() = default;
+    WaylandFill(const WaylandFill&) = delete;
+    WaylandFill& operator=(const WaylandFill&) = delete;
+    ~WaylandFill();
+
+    // Fills the window with the colour and shows the picture (in device
+    // pixels, its pixel ratio the window's) at a place in the window. False
+    // when it cannot be shown so (no such compositor, a scale that is not
+    // whole): the window is then to be drawn through Qt.
+    bool show(const QWidget& window, QRgb colour, const QImage& picture, QPoint at);
+    // The window was hidden, which ends its surface: the next show starts afresh.
+    void release();
+
+private:
+    wl_surface* window_ = nullptr;  // the window's surface the objects below belong to
+    wp_viewport* viewport_ = nullptr;
+    wl_buffer* colour_ = nullptr;
+    QRgb colourValue_ = 0;
+    wl_surface* pictureSurface_ = nullptr;
+    wl_subsurface* subsurface_ = nullptr;
+    wl_buffer* picture_ = nullptr;
 };
 
 }  // namespace lumeye::ui

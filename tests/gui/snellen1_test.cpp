@@ -125,6 +125,28 @@ void postDoubleClick(QWidget* target) {
 
 }  // namespace
 
+// What the screen shows, read back by a command where one is given (the
+// whole screen into the file named after it).
+QStringList screenshotCommand() { return QProcess::splitCommand(qEnvironmentVariable("CHART_SCREENSHOT")); }
+bool screenshots() { return !screenshotCommand().isEmpty(); }
+QImage screenshot(const QScreen& screen) {
+    const QStringList command = screenshotCommand();
+    const QString file = QDir::current().filePath(QStringLiteral("screen-shown.png"));
+    if (QProcess::execute(command[0], command.mid(1) << file) != 0) return QImage();
+    QImage shot = QImage(file).convertToFormat(QImage::Format_RGB32).copy(screen.geometry());
+    shot.setColorSpace(QColorSpace()); // the pixels alone, not the file's colour space
+    return shot;
+}
+
+// The program's resident shared memory (where Qt keeps its windows' buffers).
+qint64 sharedMemoryBytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("RssShmem:")) return line.mid(9).trimmed().split(' ').first().toLongLong() * 1024;
+    return -1;
+}
+
 class Snellen1Test : public testing::GuiTest {
     Q_OBJECT
 
@@ -401,6 +423,23 @@ private slots:
         QScreen* screen = QGuiApplication::screens().last();
         QVERIFY(QTest::qWaitForWindowExposed(&menu));
         QCOMPARE(menu.screen(), screen);
+        if (screenshots()) QGuiApplication::setOverrideCursor(Qt::BlankCursor); // no part of what is shown
+        const auto restoreCursor = qScopeGuard([] {
+            if (screenshots()) QGuiApplication::restoreOverrideCursor();
+        });
+        if (screenshots()) {
+            // The wait form over the screen, as Qt would draw it, for less
+            // than a screen-sized buffer of shared memory (the menu's included).
+            auto& wait = ui::Forms::get<app::message>();
+            wait.Show();
+            QVERIFY(QTest::qWaitForWindowExposed(&wait));
+            QImage drawn = wait.grab().toImage().convertToFormat(QImage::Format_RGB32);
+            drawn.setDevicePixelRatio(1);
+            QTRY_COMPARE(screenshot(*screen), drawn);
+            if (ui::runsOnWayland()) QCOMPARE_LT(sharedMemoryBytes(), 4 * screen->size().width() * screen->size().height());
+            wait.Unload();
+            QTRY_VERIFY(!ui::Forms::isLoaded<app::message>());
+        }
         QPoint waitAt;
         QTimer::singleShot(0, [&] {
             if (auto* wait = ui::Forms::find<app::message>()) waitAt = wait->pos();
@@ -424,21 +463,7 @@ private slots:
         QImage shown = test->grab().toImage().convertToFormat(QImage::Format_RGB32);
         shown.setDevicePixelRatio(1);
         QCOMPARE(shown, canvas);
-        // What the screen shows, read back by a command where one is given
-        // (the whole screen into the file named after it).
-        if (const QStringList command = QProcess::splitCommand(qEnvironmentVariable("CHART_SCREENSHOT"));
-            !command.isEmpty()) {
-            QGuiApplication::setOverrideCursor(Qt::BlankCursor); // no part of the chart
-            const auto screenshot = [&] {
-                const QString file = QDir::current().filePath(QStringLiteral("chart-shown.png"));
-                if (QProcess::execute(command[0], command.mid(1) << file) != 0) return QImage();
-                QImage shot = QImage(file).convertToFormat(QImage::Format_RGB32).copy(screen->geometry());
-                shot.setColorSpace(QColorSpace()); // the pixels alone, not the file's colour space
-                return shot;
-            };
-            QTRY_COMPARE(screenshot(), canvas);
-            QGuiApplication::restoreOverrideCursor();
-        }
+        if (screenshots()) QTRY_COMPARE(screenshot(*screen), canvas);
 
         QTest::keyClick(test->PicDest, Qt::Key_Escape);
         QTRY_VERIFY(menu.isVisible());
