@@ -73,6 +73,7 @@ bool SolidArea::eventFilter(QObject* watched, QEvent* event) {
         // engine: its change goes into the picture instead.
         if (event->type() == QEvent::Paint && watched->isWidgetType() && watched->parent() == this &&
             !paintedElsewhere(*static_cast<QWidget*>(watched))) {
+            controlsChanged_ = true;
             if (!std::exchange(sendQueued_, true))
                 QTimer::singleShot(0, this, [this] {
                     sendQueued_ = false;
@@ -91,15 +92,20 @@ void SolidArea::sendToCompositor() {
     // With a pixel of the background around them: Qt blends text that
     // touches the top edge of the device it draws on slightly otherwise.
     const QRect controls = childrenRect().adjusted(-1, -1, 1, 1) & rect();
-    QImage picture;
-    if (!childrenRect().isEmpty()) {
-        const qreal ratio = devicePixelRatioF();
-        picture = QImage((QSizeF(controls.size()) * ratio).toSize(), QImage::Format_RGB32);
-        picture.setDevicePixelRatio(ratio);
-        picture.fill(colour);
-        render(&picture, QPoint(), QRegion(controls), DrawChildren);
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = childrenRect().isEmpty() ? QSize() : (QSizeF(controls.size()) * ratio).toSize();
+    // Drawn again only when a control changed: every exposure sends it.
+    if (controlsChanged_ || picture_.size() != pixels || picture_.devicePixelRatio() != ratio) {
+        controlsChanged_ = false;
+        picture_ = QImage();
+        if (!pixels.isEmpty()) {
+            picture_ = QImage(pixels, QImage::Format_RGB32);
+            picture_.setDevicePixelRatio(ratio);
+            picture_.fill(colour);
+            render(&picture_, QPoint(), QRegion(controls), DrawChildren);
+        }
     }
-    if (compositorFill_->show(*window(), colour, picture, mapTo(window(), controls.topLeft()))) return;
+    if (compositorFill_->show(*window(), colour, picture_, mapTo(window(), controls.topLeft()))) return;
     // Not to be shown so (a scale that is not whole): Qt fills the window from now on.
     setFiller(Filler::Qt);
     window()->update();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QWidget>
 
 #include <memory>
@@ -34,6 +35,8 @@ private:
 
     Filler filler_ = Filler::Qt;
     std::unique_ptr<WaylandFill> compositorFill_;
+    QImage picture_;  // of the controls, for the compositor
+    bool controlsChanged_ = false;
     bool sendQueued_ = false;
 };
 

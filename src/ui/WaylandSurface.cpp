@@ -226,9 +226,12 @@ bool WaylandFill::show(const QWidget& window, QRgb colour, const QImage& picture
         colourValue_ = colour;
     }
     if (!picture.isNull()) {
-        wl_buffer* buffer = copiedBuffer(*s, picture.convertToFormat(QImage::Format_RGB32));
-        if (!buffer) return false;
-        oldPicture = std::exchange(picture_, buffer);
+        if (!picture_ || picture.cacheKey() != pictureKey_) {
+            wl_buffer* buffer = copiedBuffer(*s, picture.convertToFormat(QImage::Format_RGB32));
+            if (!buffer) return false;
+            oldPicture = std::exchange(picture_, buffer);
+            pictureKey_ = picture.cacheKey();
+        }
         if (!pictureSurface_) {
             pictureSurface_ = wl_compositor_create_surface(s->compositor);
             wl_region* none = wl_compositor_create_region(s->compositor);

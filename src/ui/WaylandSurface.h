@@ -79,6 +79,7 @@ private:
     wl_surface* pictureSurface_ = nullptr;
     wl_subsurface* subsurface_ = nullptr;
     wl_buffer* picture_ = nullptr;
+    qint64 pictureKey_ = 0;  // what it was copied from
 };
 
 }  // namespace lumeye::ui
