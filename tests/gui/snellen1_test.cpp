@@ -26,6 +26,8 @@
 #include <QScreen>
 #include <QtTest>
 
+#include <limits>
+
 using namespace lumeye;
 using namespace lumeye::testing;
 using acuity::snellen1;
@@ -123,8 +125,6 @@ void postDoubleClick(QWidget* target) {
                                                         Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
 }
 
-}  // namespace
-
 // What the screen shows, read back by a command where one is given (the
 // whole screen into the file named after it).
 QStringList screenshotCommand() { return QProcess::splitCommand(qEnvironmentVariable("CHART_SCREENSHOT")); }
@@ -138,14 +138,17 @@ QImage screenshot(const QScreen& screen) {
     return shot;
 }
 
-// The program's resident shared memory (where Qt keeps its windows' buffers).
+// The program's resident shared memory (where Qt keeps its windows'
+// buffers); more than any bound where it cannot be read.
 qint64 sharedMemoryBytes() {
     QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("RssShmem:")) return line.mid(9).trimmed().split(' ').first().toLongLong() * 1024;
-    return -1;
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("RssShmem:")) return line.mid(9).trimmed().split(' ').first().toLongLong() * 1024;
+    return std::numeric_limits<qint64>::max();
 }
+
+}  // namespace
 
 class Snellen1Test : public testing::GuiTest {
     Q_OBJECT
