@@ -9,8 +9,11 @@
 #include <QChildEvent>
 #include <QImage>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QTimer>
 #include <QWindow>
+
+#include <cmath>
 
 namespace lumeye::ui {
 
@@ -89,23 +92,39 @@ void SolidArea::sendToCompositor() {
     const QWindow* handle = window()->windowHandle();
     if (filler_ != Filler::Compositor || !handle || !handle->isExposed()) return;
     const QRgb colour = palette().color(backgroundRole()).rgb();
-    // With a pixel of the background around them: Qt blends text that
-    // touches the top edge of the device it draws on slightly otherwise.
-    const QRect controls = childrenRect().adjusted(-1, -1, 1, 1) & rect();
     const qreal ratio = devicePixelRatioF();
-    const QSize pixels = childrenRect().isEmpty() ? QSize() : (QSizeF(controls.size()) * ratio).toSize();
+    const int grid = WaylandFill::bufferScale(*window());
+    // The picture's place in the window's device pixels, on the grid of the
+    // compositor's coordinates and with a pixel of the background around the
+    // controls: Qt blends text that touches the top edge of the device it
+    // draws on slightly otherwise.
+    QRect place;
+    if (grid && !childrenRect().isEmpty()) {
+        const QRectF around = QRectF(childrenRect().adjusted(-1, -1, 1, 1).translated(mapTo(window(), QPoint())));
+        const QRectF window(QPointF(), QSizeF(this->window()->size()) * ratio);
+        const auto down = [grid](qreal v) { return int(std::floor(v / grid)) * grid; };
+        const auto up = [grid](qreal v) { return int(std::ceil(v / grid)) * grid; };
+        place = QRect(QPoint(down(around.left() * ratio), down(around.top() * ratio)),
+                      QPoint(up(around.right() * ratio) - 1, up(around.bottom() * ratio) - 1)) &
+                QRect(QPoint(), QSize(down(window.width()), down(window.height())));
+    }
     // Drawn again only when a control changed: every exposure sends it.
-    if (controlsChanged_ || picture_.size() != pixels || picture_.devicePixelRatio() != ratio) {
+    if (controlsChanged_ || place != picturePlace_ || picture_.devicePixelRatio() != ratio) {
         controlsChanged_ = false;
+        picturePlace_ = place;
         picture_ = QImage();
-        if (!pixels.isEmpty()) {
-            picture_ = QImage(pixels, QImage::Format_RGB32);
+        if (!place.isEmpty()) {
+            picture_ = QImage(place.size(), QImage::Format_RGB32);
             picture_.setDevicePixelRatio(ratio);
             picture_.fill(colour);
-            render(&picture_, QPoint(), QRegion(controls), DrawChildren);
+            // Each device pixel as in the window, also where the place does
+            // not fall on a whole point (a scale factor of Qt's own).
+            QPainter painter(&picture_);
+            painter.translate(QPointF(mapTo(window(), QPoint())) - QPointF(place.topLeft()) / ratio);
+            render(&painter, rect().topLeft(), QRegion(rect()), DrawChildren);
         }
     }
-    if (compositorFill_->show(*window(), colour, picture_, mapTo(window(), controls.topLeft()))) return;
+    if (grid && compositorFill_->show(*window(), colour, picture_, place.topLeft())) return;
     // Not to be shown so (a scale that is not whole): Qt fills the window from now on.
     setFiller(Filler::Qt);
     window()->update();

@@ -36,6 +36,7 @@ private:
     Filler filler_ = Filler::Qt;
     std::unique_ptr<WaylandFill> compositorFill_;
     QImage picture_;  // of the controls, for the compositor
+    QRect picturePlace_;  // in the window's device pixels
     bool controlsChanged_ = false;
     bool sendQueued_ = false;
 };

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <QWindow>
 #include <qpa/qplatformnativeinterface.h>
+#include <qpa/qplatformwindow.h>
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -92,17 +93,27 @@ const Shm* shm() {
     return bound ? &s : nullptr;
 }
 
-wl_surface* surfaceOf(const QWidget& window) {
-    return window.windowHandle() ? static_cast<wl_surface*>(QGuiApplication::platformNativeInterface()->nativeResourceForWindow(
-                                       QByteArrayLiteral("surface"), window.windowHandle()))
-                                 : nullptr;
-}
+// A window's surface as the compositor knows it: its size in the
+// compositor's coordinates and its whole buffer scale. Those are Qt's native
+// geometry and its platform's pixel ratio; a scale factor of Qt's own
+// (QT_SCALE_FACTOR) lies between them and the widgets' sizes, so that the
+// window's device pixels are always the surface's buffer pixels.
+struct Surface {
+    wl_surface* surface = nullptr;
+    QSize size;
+    int scale = 0;
+};
 
-// The whole scale of a window's device pixels, 0 where it is not whole.
-int wholeScaleOf(const QWidget& window) {
-    const double ratio = window.devicePixelRatioF();
+std::optional<Surface> surfaceOf(const QWidget& window) {
+    QWindow* handle = window.windowHandle();
+    const QPlatformWindow* platform = handle ? handle->handle() : nullptr;
+    if (!platform) return std::nullopt;
+    auto* surface = static_cast<wl_surface*>(
+        QGuiApplication::platformNativeInterface()->nativeResourceForWindow(QByteArrayLiteral("surface"), handle));
+    const qreal ratio = platform->devicePixelRatio();
     const int scale = int(std::lround(ratio));
-    return scale >= 1 && ratio == scale ? scale : 0;
+    if (!surface || scale < 1 || ratio != scale) return std::nullopt;
+    return Surface{surface, platform->geometry().size(), scale};
 }
 
 // A buffer of its own over a copy of the pixels (XRGB8888 rows, 32-bit
@@ -144,12 +155,12 @@ void WaylandSurface::release() {
 
 bool WaylandSurface::show(const QWidget& window, const DeviceBitmap& bitmap, const QRegion& area) {
     const Shm* s = shm();
-    const int scale = wholeScaleOf(window);
-    if (!s || !compositorStores(bitmap.layout()) || !scale || bitmap.width() != window.width() * scale ||
-        bitmap.height() != window.height() * scale)
+    const std::optional<Surface> target = surfaceOf(window);
+    if (!s || !compositorStores(bitmap.layout()) || !target || bitmap.width() != target->size.width() * target->scale ||
+        bitmap.height() != target->size.height() * target->scale)
         return false;
-    auto* surface = surfaceOf(window);
-    if (!surface) return false;
+    wl_surface* surface = target->surface;
+    const int scale = target->scale;
     if (!buffer_ || bits_ != bitmap.bits() || width_ != bitmap.width() || height_ != bitmap.height()) {
         release();
         // The compositor maps the bitmap's own memory; rows as the bitmap lays them.
@@ -203,11 +214,19 @@ void WaylandFill::release() {
     picture_ = nullptr;
 }
 
+int WaylandFill::bufferScale(const QWidget& window) {
+    const std::optional<Surface> target = surfaceOf(window);
+    return compositorScales() && target ? target->scale : 0;
+}
+
 bool WaylandFill::show(const QWidget& window, QRgb colour, const QImage& picture, QPoint at) {
     const Shm* s = shm();
-    const int scale = wholeScaleOf(window);
-    wl_surface* surface = surfaceOf(window);
-    if (!compositorScales() || !scale || !surface) return false;
+    const std::optional<Surface> target = surfaceOf(window);
+    const auto onGrid = [&](int pixels) { return pixels % target->scale == 0; };
+    if (!compositorScales() || !target || !onGrid(picture.width()) || !onGrid(picture.height()) || !onGrid(at.x()) ||
+        !onGrid(at.y()))
+        return false;
+    wl_surface* surface = target->surface;
     if (surface != window_) {
         release();
         window_ = surface;
@@ -240,9 +259,9 @@ bool WaylandFill::show(const QWidget& window, QRgb colour, const QImage& picture
             // Synchronised: its state is shown with the window's next commit.
             subsurface_ = wl_subcompositor_get_subsurface(s->subcompositor, pictureSurface_, surface);
         }
-        wl_subsurface_set_position(subsurface_, at.x(), at.y());
+        wl_subsurface_set_position(subsurface_, at.x() / target->scale, at.y() / target->scale);
         wl_surface_attach(pictureSurface_, picture_, 0, 0);
-        wl_surface_set_buffer_scale(pictureSurface_, scale);
+        wl_surface_set_buffer_scale(pictureSurface_, target->scale);
         wl_surface_damage(pictureSurface_, 0, 0, INT32_MAX, INT32_MAX);
         wl_surface_commit(pictureSurface_);
     } else if (pictureSurface_) {
@@ -250,7 +269,7 @@ bool WaylandFill::show(const QWidget& window, QRgb colour, const QImage& picture
         wl_surface_commit(pictureSurface_);
         oldPicture = std::exchange(picture_, nullptr);
     }
-    wp_viewport_set_destination(viewport_, window.width(), window.height());
+    wp_viewport_set_destination(viewport_, target->size.width(), target->size.height());
     wl_surface_attach(surface, colour_, 0, 0);
     wl_surface_set_buffer_scale(surface, 1);
     wl_surface_damage(surface, 0, 0, INT32_MAX, INT32_MAX);

@@ -63,10 +63,14 @@ public:
     WaylandFill& operator=(const WaylandFill&) = delete;
     ~WaylandFill();
 
-    // Fills the window with the colour and shows the picture (in device
-    // pixels, its pixel ratio the window's) at a place in the window. False
-    // when it cannot be shown so (no such compositor, a scale that is not
-    // whole): the window is then to be drawn through Qt.
+    // The whole scale of the window's buffers (its device pixels to the
+    // compositor's coordinates); 0 where the window cannot be shown so.
+    static int bufferScale(const QWidget& window);
+
+    // Fills the window with the colour and shows the picture at a place in
+    // the window, both in the window's device pixels and on the grid of its
+    // buffer scale. False when it cannot be shown so: the window is then to
+    // be drawn through Qt.
     bool show(const QWidget& window, QRgb colour, const QImage& picture, QPoint at);
     // The window was hidden, which ends its surface: the next show starts afresh.
     void release();
