@@ -207,7 +207,7 @@ close_when_active() {
 
 # run_weston ARGS...: Weston (pixman) with these arguments on a runtime folder
 # and socket of its own, once its shell runs; exports XDG_RUNTIME_DIR and
-# WAYLAND_DISPLAY for Wayland clients.
+# WAYLAND_DISPLAY for Wayland clients, and sets WESTON_PID.
 run_weston() {
     export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
     export WAYLAND_DISPLAY="lumeye-$$-$RANDOM"
@@ -215,6 +215,7 @@ run_weston() {
     weston "$@" --use-pixman --socket="$WAYLAND_DISPLAY" --idle-time=0 >"$E2E_TMP/weston.log" 2>&1 &
     local pid=$! i
     E2E_PIDS+=("$pid")
+    WESTON_PID=$pid
     for i in $(seq 1 100); do
         [[ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ]] && grep -q "launching.*desktop-shell" "$E2E_TMP/weston.log" &&
             return 0
@@ -231,16 +232,17 @@ weston_config() {
     printf '[shell]\nanimation=none\nclose-animation=none\nstartup-animation=none\nfocus-animation=none\n' >"$1"
 }
 
-# start_weston WIDTH HEIGHT [x11]: a Weston compositor (with the screenshooter
-# of --debug) with one output of that size. Headless, or with x11 as a window
-# on the X server of DISPLAY.
+# start_weston WIDTH HEIGHT [x11|headless [ARGS...]]: a Weston compositor (with
+# the screenshooter of --debug) with one output of that size, given to Weston
+# with any further arguments. Headless, or with x11 as a window on the X
+# server of DISPLAY.
 start_weston() {
     local backend=(--backend=headless-backend.so)
     if [[ ${3:-} == x11 ]]; then
         weston_config "$E2E_TMP/weston.ini"
         backend=(--backend=x11-backend.so --config="$E2E_TMP/weston.ini")
     fi
-    run_weston "${backend[@]}" --debug --width="$1" --height="$2"
+    run_weston "${backend[@]}" --debug --width="$1" --height="$2" "${@:4}"
 }
 
 # start_weston_x11 WxH...: Weston's X11 back-end, one output of each size,

@@ -1,9 +1,10 @@
 # On a Wayland compositor (Weston started here, one 1920 x 1080 output shown
 # as a window on a slightly larger Xvfb): the program shows its menu natively,
-# and the test window's GUI test, run as a Wayland client, finds the chart
-# covering the output with its letters where the layout puts them, the
-# compositor showing exactly the canvas's pixels, and the menu back after
-# Escape. The program loads no GPU driver for its menu.
+# and the test window's GUI test, run as a Wayland client, finds the wait form
+# shown as Qt draws it and the chart covering the output with its letters
+# where the layout puts them, the compositor showing exactly the canvas's
+# pixels, and the menu back after Escape; also with Qt's own scale factors and
+# on an output of scale 2. The program loads no GPU driver for its menu.
 source "$(dirname "$0")/lib.sh"
 : "${SNELLEN1_TEST:?SNELLEN1_TEST must name the GUI test of the test window}"
 
@@ -29,12 +30,21 @@ no_gpu_driver
 stop_app
 pass "the menu appears on Weston, its client area at $menu, with no GPU driver loaded"
 
-# Also with a scale factor of Qt's own, which the compositor does not know of.
-for factor in 1 2 1.5; do
-    (cd "$E2E_TMP" && QT_SCALE_FACTOR=$factor "$SNELLEN1_TEST" chartCoversTheMenusScreen) >"$E2E_TMP/gui.log" 2>&1 || {
+# gui_test WHAT: the test window's GUI test on this compositor.
+gui_test() {
+    (cd "$E2E_TMP" && "$SNELLEN1_TEST" chartCoversTheMenusScreen) >"$E2E_TMP/gui.log" 2>&1 || {
         cat "$E2E_TMP/gui.log" >&2
-        fail "the test window on Weston, QT_SCALE_FACTOR=$factor"
+        fail "the test window on Weston, $1"
     }
     grep -q "^PASS   : Snellen1Test::chartCoversTheMenusScreen" "$E2E_TMP/gui.log" || fail "the GUI test did not run"
-    pass "QT_SCALE_FACTOR=$factor: the wait form as Qt draws it; the chart covers the 1920 x 1080 output, letters in place, shown as the canvas's pixels; Escape brings the menu back"
+    pass "$1: the wait form as Qt draws it; the chart covers the 1920 x 1080 pixels of the output, letters in place, shown as the canvas's pixels; Escape brings the menu back"
+}
+# Also with a scale factor of Qt's own, which the compositor does not know of.
+for factor in 1 2 1.5; do
+    QT_SCALE_FACTOR=$factor gui_test "QT_SCALE_FACTOR=$factor"
 done
+# And on an output of scale 2 (a high-density screen as the compositor knows it).
+kill "$WESTON_PID"
+wait "$WESTON_PID" 2>/dev/null || true
+start_weston 960 540 x11 --scale=2
+gui_test "an output of scale 2"
