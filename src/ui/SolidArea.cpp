@@ -51,6 +51,7 @@ bool paintedElsewhere(const QWidget& widget) {
 }  // namespace
 
 bool SolidArea::event(QEvent* event) {
+    // The controls placed on the area are watched for the compositor's picture of them.
     if (event->type() == QEvent::ChildAdded) static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
     return QWidget::event(event);
 }
