@@ -1,5 +1,7 @@
 #include "ui/BoxScale.h"
 
+#include <QRectF>
+
 #include <cmath>
 
 namespace lumeye::ui {
@@ -17,6 +19,13 @@ QSize pixelsIn(const QSize& area, double pixelRatio, const std::optional<QSize>&
     if (pixelRatio == 1.0) return area;
     if (exact && areaFor(*exact, pixelRatio) == area) return *exact;
     return QSize(int(std::lround(area.width() * pixelRatio)), int(std::lround(area.height() * pixelRatio)));
+}
+
+QRegion devicePixelsOf(const QRegion& area, double pixelRatio) {
+    QRegion pixels;
+    for (const QRect& r : area)
+        pixels += QRectF(QPointF(r.topLeft()) * pixelRatio, QSizeF(r.size()) * pixelRatio).toAlignedRect();
+    return pixels;
 }
 
 }  // namespace lumeye::ui

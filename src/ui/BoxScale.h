@@ -2,6 +2,7 @@
 
 #include "ui/Control.h"
 
+#include <QRegion>
 #include <QSize>
 
 #include <optional>
@@ -28,5 +29,7 @@ QSize areaFor(const QSize& pixels, double pixelRatio);
 // for `exact` image pixels (not always a whole number of screen pixels)
 // holds exactly those while its area is the one they need.
 QSize pixelsIn(const QSize& area, double pixelRatio, const std::optional<QSize>& exact);
+// The device pixels that show an area of a widget: every one it touches.
+QRegion devicePixelsOf(const QRegion& area, double pixelRatio);
 
 }  // namespace lumeye::ui

@@ -265,9 +265,7 @@ void PictureBox::showThroughServer(const QRegion& exposed) {
         return;
     }
     const QRect bounds(0, 0, image.width(), image.height());
-    QRegion pixels;
-    for (const QRect& r : exposed)
-        pixels += QRectF(QPointF(r.topLeft()) * pixelRatio_, QSizeF(r.size()) * pixelRatio_).toAlignedRect() & bounds;
+    const QRegion pixels = devicePixelsOf(exposed, pixelRatio_) & bounds;
     // Image pixels are the window's device pixels, the box having no border.
     // Qt answers one expose of a window that paints on screen twice, as an
     // expose and as a paint event: the second finds it all sent already.
@@ -301,9 +299,7 @@ void PictureBox::showOnCompositor(const QRegion& exposed) {
     const QWindow* handle = window()->windowHandle();
     if (!handle || !handle->isExposed()) return;
     const DeviceBitmap& image = surface();
-    QRegion pixels;
-    for (const QRect& r : exposed)
-        pixels += QRectF(QPointF(r.topLeft()) * pixelRatio_, QSizeF(r.size()) * pixelRatio_).toAlignedRect();
+    const QRegion pixels = devicePixelsOf(exposed, pixelRatio_);
     // The box's pixels are its window's only where the box covers it exactly.
     if (mapTo(window(), QPoint(0, 0)) == QPoint(0, 0) && compositorSurface_->show(*window(), image, pixels)) return;
     setShownByServer(false);

@@ -1,5 +1,6 @@
 #include "ui/SolidArea.h"
 
+#include "ui/BoxScale.h"
 #include "ui/DeviceBitmap.h"
 #include "ui/Fonts.h"
 #include "ui/Screen.h"
@@ -135,11 +136,7 @@ void SolidArea::paintEvent(QPaintEvent* event) {
     if (filler_ != Filler::Server) return;  // filled by Qt, or shown by the compositor
     const PixelLayout layout = layoutForDisplay(Screen::info());
     if (auto surface = X11Surface::of(*this, layout)) {
-        const qreal ratio = devicePixelRatioF();
-        QRegion device;
-        for (const QRect& r : event->region())
-            device += QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio).toAlignedRect();
-        surface->fill(device, palette().color(backgroundRole()).rgb());
+        surface->fill(devicePixelsOf(event->region(), devicePixelRatioF()), palette().color(backgroundRole()).rgb());
     } else {
         // The window's own visual stores pixels otherwise: Qt fills it from now on.
         setFiller(Filler::Qt);
