@@ -284,6 +284,21 @@ weston_screenshot() {
     mv "$E2E_TMP"/wayland-screenshot-*.png "$1"
 }
 
+# wait_menu SCREENSHOT: waits until the screen, taken into menu.png by the
+# command SCREENSHOT FILE, shows the menu's client area (its #004040
+# background) at its size, and sets MENU_BOX to that area (WxH+X+Y).
+wait_menu() {
+    local i
+    for i in $(seq 1 100); do
+        "$1" "$E2E_TMP/menu.png"
+        [[ $(colour_count "$E2E_TMP/menu.png" '#004040') -gt 150000 ]] && break
+        app_running || fail "the program ended"
+        sleep 0.2
+    done
+    MENU_BOX=$(colour_box "$E2E_TMP/menu.png" '#004040')
+    assert_eq "${MENU_BOX%%+*}" "690x542" "the menu's client area"
+}
+
 # start_app [WORKDIR] [BINARY]: starts the program from WORKDIR (default: a new
 # empty folder) and sets APP_PID and APP_DIR.
 start_app() {

@@ -14,18 +14,10 @@ mkdir -p "$APP_DIR"
 printf '320,"\r"\r\n240,"\r"\r\n' >"$APP_DIR/screen.dat"
 expected_layout 1024 768 320 240 >"$E2E_TMP/layout.txt"
 
-# menu_box: sets MX MY, the menu's client area (its #004040 background), once shown.
+# menu_box: sets MX MY, the menu's client area, once shown.
 menu_box() {
-    local i box
-    for i in $(seq 1 100); do
-        screenshot "$E2E_TMP/menu.png"
-        [[ $(colour_count "$E2E_TMP/menu.png" '#004040') -gt 150000 ]] && break
-        app_running || fail "the program ended"
-        sleep 0.2
-    done
-    box=$(colour_box "$E2E_TMP/menu.png" '#004040')
-    assert_eq "${box%%+*}" "690x542" "the menu's client area"
-    MX=${box#*+}; MX=${MX%%+*}; MY=${box##*+}
+    wait_menu screenshot
+    MX=${MENU_BOX#*+}; MX=${MX%%+*}; MY=${MENU_BOX##*+}
 }
 
 # drag X0 Y0 X1 Y1: the left button held from one point to the other, by
