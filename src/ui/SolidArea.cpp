@@ -103,12 +103,12 @@ void SolidArea::sendToCompositor() {
     QRect place;
     if (grid && !childrenRect().isEmpty()) {
         const QRectF around = QRectF(childrenRect().adjusted(-1, -1, 1, 1).translated(mapTo(window(), QPoint())));
-        const QRectF window(QPointF(), QSizeF(this->window()->size()) * ratio);
+        const QSizeF whole = QSizeF(window()->size()) * ratio;
         const auto down = [grid](qreal v) { return int(std::floor(v / grid)) * grid; };
         const auto up = [grid](qreal v) { return int(std::ceil(v / grid)) * grid; };
         place = QRect(QPoint(down(around.left() * ratio), down(around.top() * ratio)),
                       QPoint(up(around.right() * ratio) - 1, up(around.bottom() * ratio) - 1)) &
-                QRect(QPoint(), QSize(down(window.width()), down(window.height())));
+                QRect(QPoint(), QSize(down(whole.width()), down(whole.height())));
     }
     // Drawn again only when a control changed: every exposure sends it.
     if (controlsChanged_ || place != picturePlace_ || picture_.devicePixelRatio() != ratio) {
