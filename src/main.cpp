@@ -20,7 +20,7 @@ int main(int argc, char* argv[]) {
     // The canvas and the wait form's background have X windows of their own; the
     // pictures beside them need none.
     QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
-    lumeye::ui::Application::prepareDisplay();
+    lumeye::ui::Application::prepareDisplay(argc, argv);
     QApplication app(argc, argv);
     if (const auto refusal = lumeye::ui::undrawableDisplay()) {
         std::fprintf(stderr, "lumeye: %s\n", qPrintable(*refusal));

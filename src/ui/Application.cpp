@@ -2,6 +2,8 @@
 
 #include "ui/Fonts.h"
 
+#include "display/PlatformChoice.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -34,12 +36,14 @@ protected:
 };
 }  // namespace
 
-void Application::prepareDisplay() {
-    // Every window is drawn in memory. Qt's Wayland plugin asks its GPU buffer
-    // integration whether it may draw window frames, and that question alone
-    // loads the GPU driver (Mesa with LLVM: tens of megabytes); frames are
-    // left to the compositor instead, where it offers them.
-    qputenv("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1");
+void Application::prepareDisplay(int argc, char* argv[]) {
+    const display::PlatformChoice choice = display::choosePlatform(display::findDesktop(argc, argv));
+    if (!choice.platform.isEmpty()) qputenv("QT_QPA_PLATFORM", choice.platform);
+    // Qt 6.4's Wayland plugin asks its GPU buffer integration whether it may
+    // draw window frames, and that question alone loads the GPU driver (Mesa
+    // with LLVM: tens of megabytes): not asked where the compositor frames
+    // the windows itself.
+    if (!choice.qtFrames) qputenv("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1");
 }
 
 void Application::initialise(QApplication& app) {

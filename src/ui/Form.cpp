@@ -8,7 +8,6 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QWindow>
 
 #include <unordered_map>
@@ -71,15 +70,6 @@ void Form::Unload() {
 void Form::closeEvent(QCloseEvent* event) {
     event->accept();
     Unload();
-}
-
-void Form::mousePressEvent(QMouseEvent* event) {
-    // On Wayland the program's windows have no frame of Qt's (see
-    // Application::prepareDisplay), and many compositors draw none: a window
-    // is then moved, to another monitor too, by dragging its background.
-    if (event->button() == Qt::LeftButton && runsOnWayland() && windowHandle() && windowHandle()->startSystemMove())
-        return event->accept();
-    QMainWindow::mousePressEvent(event);
 }
 
 void Form::hideEvent(QHideEvent* event) {

@@ -79,7 +79,6 @@ protected:
     // Closing from the window frame unloads the form.
     void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     friend class Forms;

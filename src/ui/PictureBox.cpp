@@ -5,15 +5,12 @@
 #include "ui/ImageDrawing.h"
 #include "ui/KeyCodes.h"
 #include "ui/Screen.h"
-#include "ui/WaylandSurface.h"
-#include "ui/X11Surface.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
-#include <QWindow>
 
 namespace lumeye::ui {
 namespace {
@@ -44,7 +41,7 @@ double PictureBox::ScaleHeight() const { return scale().toUnitsY(innerPixels().h
 void PictureBox::setPixelRatio(double ratio) {
     pixelRatio_ = ratio;
     exactInner_.reset();
-    updateArea(rect());
+    update(rect());
 }
 
 void PictureBox::setInnerPixels(int width, int height) {
@@ -60,7 +57,7 @@ void PictureBox::setBorderStyle(BorderStyle style) {
     border_ = style;
     const int m = style == BorderStyle::FixedSingle ? 1 : 0;
     setContentsMargins(m, m, m, m);
-    updateArea(rect());
+    update(rect());
 }
 
 // ---- appearance
@@ -136,7 +133,7 @@ void PictureBox::clearSurface() {
     if (!picture_.isNull()) image_.drawImage(QPoint(0, 0), picture_.image());
     drawnOn_ = pictureArea();
     sentThisTurn_ = QRegion();
-    updateArea(rect());
+    update(rect());
 }
 
 QRegion PictureBox::pictureArea() const {
@@ -148,18 +145,9 @@ void PictureBox::showArea(const QRect& area) {
     drawnOn_ += area;
     sentThisTurn_ = QRegion();
     const QRectF onScreen(QPointF(area.topLeft()) / pixelRatio_, QSizeF(area.size()) / pixelRatio_);
-    updateArea(onScreen.toAlignedRect().translated(contentsRect().topLeft()));
+    update(onScreen.toAlignedRect().translated(contentsRect().topLeft()));
 }
 
-void PictureBox::updateArea(const QRect& area) {
-    if (!compositorSurface_) {
-        update(area);
-        return;
-    }
-    // Sent at the next turn of the event loop, as Qt would repaint.
-    if (toCompositor_.isEmpty()) QTimer::singleShot(0, this, &PictureBox::sendToCompositor);
-    toCompositor_ += area;
-}
 
 // ---- drawing
 
@@ -223,31 +211,15 @@ void PictureBox::ZOrder(int position) {
 }
 
 void PictureBox::Refresh() {
-    updateArea(rect());
-    if (!isVisible()) return;
-    if (compositorSurface_) sendToCompositor();
-    else repaint();
+    update(rect());
+    if (isVisible()) repaint();
 }
 
 void PictureBox::setShownByServer(bool on) {
-    const PixelLayout layout = layoutForDisplay(Screen::info());
-    on = on && border_ == BorderStyle::None;
-    const bool onCompositor = on && WaylandSurface::compositorStores(layout);
-    shownByServer_ = on && (onCompositor || X11Surface::serverStores(layout));
-    compositorSurface_.reset(onCompositor ? new WaylandSurface : nullptr);
-    if (onCompositor) window()->installEventFilter(this);
-    else window()->removeEventFilter(this);
-    // On X11 the box is a window of its own. On Wayland a surface of its own
-    // would still leave Qt filling a buffer for the window under it, so the
-    // box shows its image as its window's surface, and Qt paints nothing of
-    // that window: the window paints on screen (and so the box, its child),
-    // and nothing between them paints a background.
-    setAttribute(Qt::WA_NativeWindow, shownByServer_ && !onCompositor);
-    setAttribute(Qt::WA_PaintOnScreen, shownByServer_ && !onCompositor);
+    shownByServer_ = on && border_ == BorderStyle::None && DirectDrawing::possibleFor(layoutForDisplay(Screen::info()));
+    setAttribute(Qt::WA_NativeWindow, shownByServer_);
+    setAttribute(Qt::WA_PaintOnScreen, shownByServer_);
     setAttribute(Qt::WA_NoSystemBackground, shownByServer_);
-    window()->setAttribute(Qt::WA_PaintOnScreen, onCompositor);
-    for (QWidget* w = parentWidget(); w; w = w->isWindow() ? nullptr : w->parentWidget())
-        w->setAttribute(Qt::WA_NoSystemBackground, onCompositor);
 }
 
 QPaintEngine* PictureBox::paintEngine() const { return shownByServer_ ? nullptr : QWidget::paintEngine(); }
@@ -256,8 +228,7 @@ QPaintEngine* PictureBox::paintEngine() const { return shownByServer_ ? nullptr 
 
 void PictureBox::showThroughServer(const QRegion& exposed) {
     const DeviceBitmap& image = surface();
-    auto window = X11Surface::of(*this, image.layout());
-    if (!window) {
+    if (!display_.begin(*this, image.layout())) {
         // The window's own visual stores pixels otherwise than the image: Qt
         // draws the box from now on.
         setShownByServer(false);
@@ -270,46 +241,14 @@ void PictureBox::showThroughServer(const QRegion& exposed) {
     // Qt answers one expose of a window that paints on screen twice, as an
     // expose and as a paint event: the second finds it all sent already.
     if ((pixels - sentThisTurn_).isEmpty()) return;
-    window->fill(pixels - drawnOn_, backColor_.rgb());
-    for (const QRect& r : pixels & drawnOn_) window->put(image, r, QPoint(0, 0));
+    display_.fill(pixels - drawnOn_, backColor_.rgb());
+    for (const QRect& r : pixels & drawnOn_) display_.put(image, r, QPoint(0, 0));
     if (sentThisTurn_.isEmpty()) QTimer::singleShot(0, this, [this] { sentThisTurn_ = QRegion(); });
     sentThisTurn_ += pixels;
 }
 
-bool PictureBox::eventFilter(QObject* watched, QEvent* event) {
-    // Qt sends a window that paints on screen no paint events of its own
-    // without a paint engine: the box follows its window's exposures itself.
-    if (compositorSurface_ && watched == window() && event->type() == QEvent::Show && window()->windowHandle())
-        window()->windowHandle()->installEventFilter(this);
-    if (compositorSurface_ && watched == window()->windowHandle() && event->type() == QEvent::Expose) {
-        toCompositor_ = rect();
-        sendToCompositor();
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void PictureBox::sendToCompositor() {
-    const QRegion area = std::exchange(toCompositor_, QRegion());
-    if (compositorSurface_ && !area.isEmpty()) showOnCompositor(area);
-}
-
-void PictureBox::showOnCompositor(const QRegion& exposed) {
-    // Nothing goes on a surface the compositor has not configured yet; its
-    // exposure sends the whole box.
-    const QWindow* handle = window()->windowHandle();
-    if (!handle || !handle->isExposed()) return;
-    const DeviceBitmap& image = surface();
-    const QRegion pixels = devicePixelsOf(exposed, pixelRatio_);
-    // The box's pixels are its window's only where the box covers it exactly.
-    if (mapTo(window(), QPoint(0, 0)) == QPoint(0, 0) && compositorSurface_->show(*window(), image, pixels)) return;
-    setShownByServer(false);
-    window()->update();
-}
-
 void PictureBox::paintEvent(QPaintEvent* event) {
-    // Rendered into another device (a grab), the box paints through Qt.
-    if (compositorSurface_ && !redirected(nullptr)) return;
-    if (shownByServer_ && !compositorSurface_) {
+    if (shownByServer_) {
         showThroughServer(event->region());
         return;
     }

@@ -3,9 +3,9 @@
 #include "ui/BoxScale.h"
 #include "ui/Control.h"
 #include "ui/DeviceBitmap.h"
+#include "ui/DirectDrawing.h"
 #include "ui/Palette.h"
 #include "ui/StdPicture.h"
-#include "ui/WaylandSurface.h"
 
 #include <QColor>
 #include <QRegion>
@@ -134,11 +134,10 @@ public:
     void ZOrder(int position = 0);
     // Repaints the box on screen now from Image.
     void Refresh();
-    // On X11, has the X server show Image: it fills what is still BackColor
-    // and is sent only what was drawn, with no copy of Image in the window's
-    // backing store. On Wayland, has the compositor read Image's own memory
-    // as the whole of the box's window, which the box has to cover. For a
-    // borderless canvas that covers the screen.
+    // Where the display draws on windows itself (X11), has it show Image: it
+    // fills what is still BackColor and is sent only what was drawn, with no
+    // copy of Image in the window's backing store. For a borderless canvas
+    // that covers the screen; elsewhere Qt draws the box as any other.
     void setShownByServer(bool on);
     QPaintEngine* paintEngine() const override;
 
@@ -150,7 +149,6 @@ signals:
     void dblClick();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -167,13 +165,8 @@ private:
     void clearSurface();
     // Records an area of Image as drawn on and repaints the part of the box that shows it.
     void showArea(const QRect& area);
-    // Asks for a repaint of an area of the box: on Wayland, of its window,
-    // whose paint events the box answers.
-    void updateArea(const QRect& area);
     QRegion pictureArea() const;
     void showThroughServer(const QRegion& exposed);
-    void showOnCompositor(const QRegion& exposed);
-    void sendToCompositor();
     void paintBorder(QPainter& painter);
 
     mutable DeviceBitmap image_;
@@ -187,8 +180,7 @@ private:
     bool autoRedraw_ = false;
     bool autoSize_ = false;
     bool shownByServer_ = false;
-    std::unique_ptr<WaylandSurface> compositorSurface_; // while shown by a Wayland compositor
-    QRegion toCompositor_; // the box's area to send there at the next turn
+    DirectDrawing display_;
     // Where Image may differ from BackColor, in its pixels.
     mutable QRegion drawnOn_;
     // What was sent to the X server in this turn of the event loop, and not

@@ -21,8 +21,9 @@ APP_DIR=""
 e2e_cleanup() {
     local status=$?
     local i
+    # (A negative number is a process group: a compositor with its XWayland.)
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
-        kill "${E2E_PIDS[i]}" 2>/dev/null || true
+        kill -- "${E2E_PIDS[i]}" 2>/dev/null || true
     done
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
         wait "${E2E_PIDS[i]}" 2>/dev/null || true
@@ -275,6 +276,43 @@ start_weston_x11() {
         IFS=x read -r w h <<<"${@:i:1}"
         x=$((x + w))
     done
+}
+
+# start_mutter WIDTH HEIGHT SCALE: GNOME's compositor with one output of that
+# size and scale, as a window on the X server of DISPLAY, with its XWayland;
+# exports XDG_RUNTIME_DIR and WAYLAND_DISPLAY, and sets XWAYLAND_DISPLAY and
+# XWAYLAND_AUTH for X clients.
+start_mutter() {
+    export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
+    export WAYLAND_DISPLAY="lumeye-$$-$RANDOM"
+    mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+    # Its settings in a folder of the test's own, with the animations off: a
+    # window still zooming in at a click would take it elsewhere.
+    XDG_CONFIG_HOME="$E2E_TMP/config" MUTTER_DEBUG_DUMMY_MODE_SPECS="${1}x$2" MUTTER_DEBUG_DUMMY_MONITOR_SCALES="$3" \
+        setsid dbus-run-session -- sh -c 'gsettings set org.gnome.desktop.interface enable-animations false &&
+            exec mutter --wayland --nested --wayland-display="$WAYLAND_DISPLAY"' >"$E2E_TMP/mutter.log" 2>&1 &
+    E2E_PIDS+=("-$!")
+    local i
+    for i in $(seq 1 150); do
+        XWAYLAND_DISPLAY=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$E2E_TMP/mutter.log")
+        XWAYLAND_AUTH=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -n 1 || true)
+        [[ -n "$XWAYLAND_DISPLAY" && -n "$XWAYLAND_AUTH" && -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ]] &&
+            DISPLAY=$XWAYLAND_DISPLAY XAUTHORITY=$XWAYLAND_AUTH xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    cat "$E2E_TMP/mutter.log" >&2 || true
+    fail "could not start mutter"
+}
+
+# start_weston_xwayland WIDTH HEIGHT: Weston's X11 back-end with one output
+# of that size, as a window on the X server of DISPLAY, with its XWayland;
+# sets XWAYLAND_DISPLAY and XWAYLAND_AUTH (none) as start_mutter does.
+start_weston_xwayland() {
+    weston_config "$E2E_TMP/weston.ini"
+    run_weston --backend=x11-backend.so --config="$E2E_TMP/weston.ini" --xwayland --width="$1" --height="$2"
+    XWAYLAND_DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$E2E_TMP/weston.log")
+    XWAYLAND_AUTH=/dev/null
+    [[ -n "$XWAYLAND_DISPLAY" ]] || fail "Weston started no XWayland"
 }
 
 # weston_screenshot FILE: the compositor's whole output.

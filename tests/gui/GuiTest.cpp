@@ -38,7 +38,7 @@ void knownScreen(int16_t widthMM, int16_t heightMM) {
 
 GuiTest::GuiTest() : startFolder_(QDir::currentPath()) {}
 
-void GuiTest::initMain() { ui::Application::prepareDisplay(); }
+void GuiTest::initMain() { ui::Application::prepareDisplay(0, nullptr); }
 
 void GuiTest::init() {
     app::resetState();

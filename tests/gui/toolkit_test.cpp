@@ -5,10 +5,10 @@
 #include "ui/Control.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
+#include "ui/DirectDrawing.h"
 #include "ui/Fonts.h"
 #include "ui/Form.h"
 #include "ui/Screen.h"
-#include "ui/X11Surface.h"
 
 #include <QAction>
 #include <QApplication>
@@ -248,11 +248,11 @@ private slots:
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
         }
-        QVERIFY(X11Surface::serverStores(PixelLayout::Bgrx32));
-        QVERIFY(!X11Surface::serverStores(PixelLayout::Rgb565));
-        QVERIFY(X11Surface::of(plain, PixelLayout::Bgrx32));
-        QVERIFY(!X11Surface::of(plain, PixelLayout::Rgb565));
-        QVERIFY(!X11Surface::of(translucent, PixelLayout::Bgrx32));
+        QVERIFY(DirectDrawing::possibleFor(PixelLayout::Bgrx32));
+        QVERIFY(!DirectDrawing::possibleFor(PixelLayout::Rgb565));
+        QVERIFY(DirectDrawing().begin(plain, PixelLayout::Bgrx32));
+        QVERIFY(!DirectDrawing().begin(plain, PixelLayout::Rgb565));
+        QVERIFY(!DirectDrawing().begin(translucent, PixelLayout::Bgrx32));
     }
 
     // The test's fontconfig has a Verdana (tests/gui/verdana-fonts.conf.in) but no Tahoma.
