@@ -202,7 +202,7 @@ void snellen1::drawNewChart() {
 }
 
 void snellen1::leaveTest() {
-    if (isUnloaded()) return;
+    if (isUnloaded() || leavingAfterMessage_) return;
     if (passes_.busy()) {
         passes_.askClose();
         return;
@@ -218,9 +218,12 @@ void snellen1::runPasses(const std::function<void()>& pass) {
     } catch (const std::exception& e) {
         // A chart that can no longer be drawn (the display changed to one
         // whose pixels it cannot use, say): the user is told why, and the
-        // test ends as with Escape.
+        // test ends as with Escape. The box runs its own event loop; whatever
+        // else would end the test meanwhile (its screen changing, say) waits
+        // for the box, so that the window is not unloaded under this call.
+        leavingAfterMessage_ = true;
         ui::MsgBox(this, QStringLiteral("The chart could not be drawn.\n") + QString::fromStdString(e.what()));
-        leaveTest();
+        Unload();
     }
 }
 

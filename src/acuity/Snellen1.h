@@ -80,6 +80,8 @@ private:
 
     ChartState state_;
     PassControl passes_;
+    // The test ends once the user has read why the chart cannot be drawn.
+    bool leavingAfterMessage_ = false;
     std::unique_ptr<Canvas> canvas_;
 };
 

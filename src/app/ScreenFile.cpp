@@ -106,9 +106,17 @@ std::string linkedFile(const std::string& path) {
     return file.string();
 }
 
+// What open() would give a new file: read and write for all, less the umask.
+mode_t newFileMode() {
+    // The umask can only be read by setting it.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
 // Overwrites the file's bytes, shortens it to them and flushes it.
 void saveInPlace(const std::string& target, const std::string& bytes, const std::string& errorSource) {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) throw saveError(target, errno, errorSource);
     if (!writeAll(fd, bytes) || ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0) {
         const int error = errno;
@@ -168,10 +176,11 @@ void SaveScreenFile(const std::string& folder, int16_t width, int16_t height, co
         return saveError(target, error, errorSource);
     };
     // mkstemp creates the file for its owner only: the new file takes the
-    // mode of the one it replaces (a private 0600 file stays private), and a
-    // first settings file is readable by all.
+    // permissions of the one it replaces (a private 0600 file stays private),
+    // never its set-id or sticky bits, and a first settings file those the
+    // user's umask leaves.
     struct stat old {};
-    const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 0777) : newFileMode();
     if (!writeAll(fd, bytes) || ::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
         const int error = errno;
         ::close(fd);

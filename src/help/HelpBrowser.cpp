@@ -18,6 +18,8 @@ QUrl HelpBrowser::urlOf(const std::string& path) {
     return url;
 }
 
+void HelpBrowser::home() { setSource(urlOf(file_->defaultTopic())); }
+
 // Qt hands over names already resolved against the page that uses them.
 QVariant HelpBrowser::loadResource(int, const QUrl& name) {
     if (name.scheme() != kScheme) return {};

@@ -23,6 +23,11 @@ public:
 
     QVariant loadResource(int type, const QUrl& name) override;
 
+public slots:
+    // The file's default topic (its contents page), wherever the window was
+    // opened: Qt's own home is the first page shown.
+    void home() override;
+
 private:
     std::unique_ptr<ChmFile> file_;
 };

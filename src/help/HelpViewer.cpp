@@ -31,7 +31,7 @@ HelpViewer::HelpViewer(std::unique_ptr<ChmFile> file, QWidget* parent) : QMainWi
     Forward->setEnabled(false);
     connect(Back, &QAction::triggered, browser_, &QTextBrowser::backward);
     connect(Forward, &QAction::triggered, browser_, &QTextBrowser::forward);
-    connect(Contents, &QAction::triggered, browser_, &QTextBrowser::home);
+    connect(Contents, &QAction::triggered, browser_, &HelpBrowser::home);
     connect(browser_, &QTextBrowser::backwardAvailable, Back, &QAction::setEnabled);
     connect(browser_, &QTextBrowser::forwardAvailable, Forward, &QAction::setEnabled);
     connect(browser_, &QTextBrowser::sourceChanged, this, &HelpViewer::showPageTitle);

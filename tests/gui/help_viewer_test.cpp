@@ -155,15 +155,22 @@ private slots:
         // The reader keeps the page they were on.
         QCOMPARE(first->browser()->source(), page("/e-card.htm"));
 
-        // Once closed, the next request opens a fresh window at the contents.
+        // Once closed, the next request opens a fresh window at its topic,
+        // its history starting there; Contents still leads to the contents.
         QVERIFY(QTest::qWaitForWindowActive(first));
         QTest::keyClick(first, Qt::Key_Escape);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!desk.viewer());
         QVERIFY(openViewers().isEmpty());
-        desk.open(kHelpFile);
-        QVERIFY(desk.viewer());
-        QCOMPARE(desk.viewer()->browser()->source(), page("/contents.htm"));
+        desk.open(kHelpFile, QStringLiteral("taking-test.htm"));
+        HelpViewer* fresh = desk.viewer();
+        QVERIFY(fresh);
+        QCOMPARE(fresh->browser()->source(), page("/taking-test.htm"));
+        QVERIFY(!fresh->Back->isEnabled());
+        fresh->Contents->trigger();
+        QCOMPARE(fresh->browser()->source(), page("/contents.htm"));
+        fresh->Back->trigger();
+        QCOMPARE(fresh->browser()->source(), page("/taking-test.htm"));
     }
 
     void aFileThatCannotBeOpenedIsReported_data() {

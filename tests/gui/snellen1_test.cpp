@@ -20,6 +20,7 @@
 
 #include <QColorSpace>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QPointer>
@@ -487,6 +488,34 @@ private slots:
             QTRY_VERIFY(!ui::Forms::isLoaded<snellen1>());
             QVERIFY(menu.isVisible());
         }
+
+        // The screen changes while the box that says the chart cannot be
+        // redrawn is up: the chart stays under the box and ends after it.
+        emit menu.Option4->dblClick();
+        QPointer<snellen1> chart = ui::Forms::find<snellen1>();
+        QVERIFY(chart);
+        ui::DialogSeam::disable();
+        QString told;
+        bool chartUnderBox = false;
+        QTimer watcher;
+        connect(&watcher, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !told.isEmpty()) return;
+            told = box->text();
+            emit screen->geometryChanged(screen->geometry());
+            // Let the box's own event loop turn before it is answered.
+            QTimer::singleShot(50, box, [&, box] {
+                chartUnderBox = chart && chart->isVisible();
+                box->accept();
+            });
+        });
+        watcher.start(10);
+        useScreen({.depth = 4});
+        QTest::keyClick(chart->PicDest, Qt::Key_Space);
+        QVERIFY(told.startsWith(QStringLiteral("The chart could not be drawn.")));
+        QVERIFY(chartUnderBox);
+        QTRY_VERIFY(chart.isNull());
+        QVERIFY(menu.isVisible());
     }
 
     // The card window and the About box open centred on the menu's screen too.

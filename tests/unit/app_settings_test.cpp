@@ -163,14 +163,18 @@ TEST_F(ScreenFileFolder, FindsTheFileWhateverItsCase) {
 }
 
 TEST_F(ScreenFileFolder, SavesAtomicallyIntoTheExistingFile) {
+    // A first file has what the umask leaves; one that replaces another has
+    // the old one's permissions, without its set-id and sticky bits.
+    const mode_t userMask = ::umask(027);
     SaveScreenFile(dir_ + "/", 303, 227, kCaller);
+    ::umask(userMask);
     EXPECT_EQ(slurp("screen.dat"), ScreenFileContent(303, 227));
     fs::rename(dir_ + "/screen.dat", dir_ + "/Screen.dat");
-    EXPECT_EQ(fs::status(dir_ + "/Screen.dat").permissions(), fs::perms(0644)) << "a first file is readable by all";
-    ::chmod((dir_ + "/Screen.dat").c_str(), 0600);
+    EXPECT_EQ(fs::status(dir_ + "/Screen.dat").permissions(), fs::perms(0640)) << "the umask was not honoured";
+    ::chmod((dir_ + "/Screen.dat").c_str(), 07604);
     SaveScreenFile(dir_, 520, 293, kCaller);
     EXPECT_EQ(slurp("Screen.dat"), ScreenFileContent(520, 293));
-    EXPECT_EQ(fs::status(dir_ + "/Screen.dat").permissions(), fs::perms(0600)) << "the old file's mode was lost";
+    EXPECT_EQ(fs::status(dir_ + "/Screen.dat").permissions(), fs::perms(0604)) << "not the old file's permissions";
     EXPECT_FALSE(fs::exists(dir_ + "/screen.dat")) << "a second file with another case was made";
     int files = 0;
     for ([[maybe_unused]] auto& e : fs::directory_iterator(dir_)) ++files;

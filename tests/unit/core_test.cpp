@@ -5,8 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <limits>
 #include <set>
 #include <vector>
@@ -95,6 +100,9 @@ TEST(Random, ReseedDependsOnArgumentAndPriorState) {
 // A large block is the whole of its file: what the program writes is what a
 // reader of the file (a compositor) finds, zeros included.
 TEST(ZeroedMemory, ALargeBlockIsItsFile) {
+    const int probe = memfd_create("probe", MFD_CLOEXEC);
+    if (probe < 0) GTEST_SKIP() << "this system makes no memory files: " << std::strerror(errno);
+    close(probe);
     const std::size_t bytes = std::size_t(4) << 20;
     auto* block = static_cast<unsigned char*>(lumeye::allocateZeroed(bytes));
     const int file = lumeye::fileOfZeroed(block);
@@ -112,4 +120,30 @@ TEST(ZeroedMemory, ALargeBlockIsItsFile) {
     void* small = lumeye::allocateZeroed(4096);
     EXPECT_EQ(lumeye::fileOfZeroed(small), -1);
     lumeye::freeZeroed(small, 4096);
+}
+
+// Where no memory file can be made (here: no file descriptor is left), a
+// large block is private memory, zeroed and writable all the same.
+TEST(ZeroedMemory, WithoutMemoryFilesALargeBlockIsPrivateMemory) {
+    const std::size_t bytes = std::size_t(4) << 20;
+    unsigned char* block = nullptr;
+    {
+        struct NoNewFiles {
+            rlimit before{};
+            NoNewFiles() {
+                getrlimit(RLIMIT_NOFILE, &before);
+                const int lowestFree = dup(0);
+                close(lowestFree);
+                rlimit none = before;
+                none.rlim_cur = rlim_t(lowestFree);
+                setrlimit(RLIMIT_NOFILE, &none);
+            }
+            ~NoNewFiles() { setrlimit(RLIMIT_NOFILE, &before); }
+        } noNewFiles;
+        ASSERT_LT(memfd_create("probe", MFD_CLOEXEC), 0);
+        block = static_cast<unsigned char*>(lumeye::allocateZeroed(bytes));
+    }
+    EXPECT_EQ(lumeye::fileOfZeroed(block), -1);
+    EXPECT_TRUE(std::all_of(block, block + bytes, [](unsigned char b) { return b == 0; }));
+    lumeye::freeZeroed(block, bytes);
 }

@@ -111,11 +111,13 @@ std::vector<std::string> said(const std::string& text, const std::string& patter
     return {m.begin() + 1, m.end()};
 }
 
-std::string oneDecimal(double value) {
+std::string withDecimals(double value, int decimals) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
     return text;
 }
+std::string oneDecimal(double value) { return withDecimals(value, 1); }
+std::string twoDecimals(double value) { return withDecimals(value, 2); }
 
 // The letter heights in millimetres that the program works out for a screen width.
 lumeye::acuity::LineSizeTable letterSizes(int widthMM) {
@@ -176,7 +178,7 @@ protected:
     std::string text(const std::string& page) const { return visibleText(*file->read(page)); }
     // The screen widths the help's letter heights are given for.
     std::pair<int, int> statedWidths() const {
-        const auto range = said(text("/chart.htm"), R"(those Lumeye draws on a screen (\d+) to (\d+) mm wide)");
+        const auto range = said(text("/chart.htm"), R"(those Lumeye works out for a screen (\d+) to (\d+) mm wide)");
         if (range.size() != 2) return {0, -1};
         return {std::stoi(range[0]), std::stoi(range[1])};
     }
@@ -277,7 +279,9 @@ TEST_F(CompiledHelp, PagesArePlainAsciiAndQuoteTheProgramExactly) {
           "Enter the HORIZONTAL dimension of your display screen in millimetres",
           "Screen size should be a minimum of 190 millimetres in any direction",
           "Before testing, please enter your computer screen dimensions in millimetres", "Please Wait ...",
-          "Print E-Card", "Print Card", "Done Printing E-Card", "LumeyeHE Help file.chm", "6 / 60", "6 / 36",
+          "Print E-Card", "Print Card", "Done Printing E-Card", "LumeyeHE Help file.chm",
+          "The sight test could not be started.", "The chart could not be drawn.",
+          "No printer is chosen as the default printer.", "6 / 60", "6 / 36",
           "6 / 24", "6 / 18", "6 / 12", "6 / 9", "6 / 6", "6 / 5", "3 metres", "190"})
         EXPECT_NE(all.find(quoted), std::string::npos) << "the help never says \"" << quoted << "\"";
 }
@@ -361,6 +365,32 @@ TEST_F(CompiledHelp, TheCalibrationExampleIsWhatTheChartDraws) {
         const double pixels = lumeye::roundHalfEven(lines / double(enteredHeight) * letterSizes(enteredWidth)[1]);
         EXPECT_EQ(std::lround(pixels * height / lines), drawn) << lines << " lines";
     }
+    // The televisions whose smallest rows the rounding puts furthest off,
+    // their pictures worked out from the diagonal.
+    const std::string chart = text("/chart.htm");
+    static const std::regex television(
+        R"re(on a (\d+)-inch television with (\d+) x (\d+) pixels \(a picture of about (\d+) x (\d+) mm\), )re"
+        R"re(the "([^"]+)" E is (\d+) pixels high: ([\d.]+) mm instead of ([\d.]+) mm, (\d+)% too (small|big))re");
+    int televisions = 0;
+    for (auto it = std::sregex_iterator(chart.begin(), chart.end(), television); it != std::sregex_iterator(); ++it) {
+        const std::smatch& m = *it;
+        SCOPED_TRACE(m.str());
+        const double diagonal = std::stoi(m[1]) * 25.4;
+        const int across = std::stoi(m[2]), down = std::stoi(m[3]);
+        const int width = std::stoi(m[4]), height = std::stoi(m[5]);
+        EXPECT_EQ(std::lround(diagonal * across / std::hypot(across, down)), width);
+        EXPECT_EQ(std::lround(diagonal * down / std::hypot(across, down)), height);
+        const double meant = letterSizes(width)[rowLabelled(m[6])];
+        const double pixels = lumeye::roundHalfEven(down / double(height) * meant);
+        const double shown = pixels * height / down;
+        EXPECT_EQ(std::lround(pixels), std::stoi(m[7]));
+        EXPECT_EQ(twoDecimals(shown), m[8]);
+        EXPECT_EQ(twoDecimals(meant), m[9]);
+        EXPECT_EQ(std::lround(100 * std::abs(shown / meant - 1)), std::stoi(m[10]));
+        EXPECT_EQ(m[11], shown < meant ? "small" : "big");
+        ++televisions;
+    }
+    EXPECT_EQ(televisions, 2);
 }
 
 TEST_F(CompiledHelp, TheRoomTheChartNeedsIsTheLayouts) {
