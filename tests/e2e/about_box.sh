@@ -13,12 +13,6 @@ expected=("${plain[1]}" "${plain[2]}" "${plain[3]:0:10}${year}${plain[3]:14}" "$
 # Label areas in the box (x y width height, pixels at 96 dots per inch), in the order of the texts.
 areas=("152 16 232 50" "128 104 303 49" "0 300 531 28" "144 72 239 28")
 
-# ocr SHOT X Y W H: the words read in that part of a screenshot.
-ocr() {
-    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -colorspace Gray -resize 300% "$E2E_TMP/part.png"
-    tesseract "$E2E_TMP/part.png" - --psm 6 2>/dev/null | tr '\n' ' '
-}
-
 # words TEXT: its words, one a line, lower case, without punctuation.
 words() { printf '%s\n' "$1" | tr 'A-Z' 'a-z' | tr -cs 'a-z0-9.' '\n' | sed 's/\.$//' | grep -v '^$' || true; }
 

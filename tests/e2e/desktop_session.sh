@@ -54,9 +54,7 @@ framed() {
         top=$((y - $(absolute "$parent" | cut -d' ' -f2)))
         if ((top > 0)); then
             screenshot "$E2E_TMP/captions.png"
-            convert "$E2E_TMP/captions.png" -crop "${w}x$top+$x+$((y - top))" +repage \
-                -colorspace Gray -resize 300% "$E2E_TMP/caption.png"
-            seen=$(tesseract "$E2E_TMP/caption.png" - --psm 7 2>/dev/null | tr -s ' \n' ' ')
+            seen=$(ocr "$E2E_TMP/captions.png" "$x" $((y - top)) "$w" "$top")
             [[ $seen == *"$2"* ]] && return 0
         fi
         sleep 0.5
@@ -100,6 +98,7 @@ for round in $(seq 1 "$rounds"); do
     menu_framed
 done
 pass "Perform Sight Test $rounds times in a row: each chart ${width}x$height, its letters exact; the menu framed again after Escape"
+no_gpu_driver
 grep -E '^VmHWM' "/proc/$APP_PID/status" | sed "s/^/peak memory on $desktop at scale $scale: /"
 
 key F1

@@ -460,6 +460,12 @@ colour_count() {
         -format '%[fx:int(mean*w*h+0.5)]' info:
 }
 
+# ocr SHOT X Y W H: the words read in that part of a screenshot, on one line.
+ocr() {
+    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -colorspace Gray -resize 300% "$E2E_TMP/part.png"
+    tesseract "$E2E_TMP/part.png" - --psm 6 2>/dev/null | tr -s ' \n' ' '
+}
+
 assert_eq() {
     [[ "$1" == "$2" ]] || fail "${3:-values differ}: expected '$2', got '$1'"
 }

@@ -59,10 +59,11 @@ start_app "$APP_DIR"
 menu_box
 [[ $MX -lt 1280 ]] || fail "the menu first at $MX,$MY, not on the first output"
 echo "menu first at $MX,$MY on $FIRST"
-# Weston draws no window frames, and Qt is asked for none: the menu is
-# dragged by its background. Weston follows a drag within one output's window
-# only: first until the menu reaches into the second output, then on from there.
-grab_y=$((MY + 20))
+# Weston draws no window frames, so Qt draws them: the menu is dragged by
+# its title bar, above its menu bar. Weston follows a drag within one
+# output's window only: first until the menu reaches into the second output,
+# then on from there.
+grab_y=$((MY - 38))
 drag $((MX + 20)) "$grab_y" 1270 "$grab_y"
 menu_box
 drag 1400 "$grab_y" $((1400 + 1280 + 150 - MX)) "$grab_y"
