@@ -31,7 +31,9 @@ output_window=$(xwininfo -root -children | awk '/"mutter"|"Weston Compositor/ { 
 # The program's windows are found on XWayland's display; the screen is read,
 # and keys and clicks given, on the X server the compositor shows its output on.
 xw() { DISPLAY=$XWAYLAND_DISPLAY XAUTHORITY=$XWAYLAND_AUTH "$@"; }
-screenshot() { import -window root -crop "${width}x${height}+0+0" +repage "$1"; }
+# (Read from Xvfb's screen file: asked of the server, a screenshot can wait
+# for seconds while the compositor draws on it.)
+screenshot() { convert "xwd:$XVFB_FBDIR/Xvfb_screen0" -crop "${width}x${height}+0+0" +repage "$1"; }
 ((scale == 1)) || echo "Xft.dpi: $((96 * scale))" | xw xrdb -merge
 
 APP_DIR="$E2E_TMP/work"
@@ -92,6 +94,8 @@ for round in $(seq 1 "$rounds"); do
     wait_still "$E2E_TMP/chart$round.png"
     directions=$(QT_SCALE_FACTOR=$scale check_chart "$E2E_TMP/chart$round.png" "$E2E_TMP/layout.txt")
     assert_eq "${#directions}" "$(grep -c '^L' "$E2E_TMP/layout.txt")" "letters, round $round"
+    # Escape once the desktop has given the chart the keyboard.
+    for _ in $(seq 1 50); do [[ $(xw xdotool getwindowfocus) == "$chart" ]] && break; sleep 0.1; done
     key Escape
     xw wait_no_window "Reduce []"
     app_running || fail "the program ended in round $round"

@@ -63,7 +63,9 @@ start_xvfb() {
     # A file of its own: a number left by an earlier server would be read as this one's.
     local numfile
     numfile=$(mktemp "$E2E_TMP/xvfb-display.XXXX")
-    Xvfb -displayfd 3 -screen 0 "${width}x${height}x${depth}" -dpi "$dpi" -nolisten tcp \
+    # Its screen also in a file (XWD), which can be read without asking the server.
+    XVFB_FBDIR=$(mktemp -d "$E2E_TMP/xvfb-screen.XXXX")
+    Xvfb -displayfd 3 -screen 0 "${width}x${height}x${depth}" -dpi "$dpi" -nolisten tcp -fbdir "$XVFB_FBDIR" \
         3>"$numfile" >"$E2E_TMP/xvfb.log" 2>&1 &
     E2E_PIDS+=("$!")
     use_x_server "$!" "$numfile" "$E2E_TMP/xvfb.log" Xvfb
