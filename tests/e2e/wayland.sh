@@ -25,9 +25,12 @@ caption=$(ocr "$E2E_TMP/menu.png" "$MX" $((MY - 64)) 690 64)
 stop_app
 pass "the menu appears on Weston, its client area at $MENU_BOX, framed by Qt with its caption"
 
-# gui_test WHAT: the test window's GUI test on this compositor.
+# gui_test WHAT: the test window's GUI test on this compositor. Its windows
+# go without Qt's frames: on Qt 6.4 those load Mesa's driver, which leaves
+# LeakSanitizer an allocation of a module unloaded at exit to report.
 gui_test() {
-    (cd "$E2E_TMP" && "$SNELLEN1_TEST" chartCoversTheMenusScreen) >"$E2E_TMP/gui.log" 2>&1 || {
+    (cd "$E2E_TMP" && QT_WAYLAND_DISABLE_WINDOWDECORATION=1 "$SNELLEN1_TEST" chartCoversTheMenusScreen) \
+        >"$E2E_TMP/gui.log" 2>&1 || {
         cat "$E2E_TMP/gui.log" >&2
         fail "the test window on Weston, $1"
     }
