@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test bench clean
+.PHONY: deps configure build run test bench clean test-in-debian
 
 deps:
 	@./scripts/install-deps
@@ -19,10 +19,13 @@ run: build
 
 # The normal run, then the same tests (and the fuzzers, for a bounded number
 # of inputs) on the AddressSanitizer + UndefinedBehaviorSanitizer build; any
-# sanitizer report fails a test. The last line is the second run's summary.
+# sanitizer report fails a test. The last line is the second run's summary;
+# the second run runs whatever the first gave.
 test: build sanitize-build
-	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
-	@cd $(SANITIZE_DIR) && ctest --output-on-failure -j $(JOBS)
+	@status=0; \
+	(cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)) || status=1; \
+	(cd $(SANITIZE_DIR) && ctest --output-on-failure -j $(JOBS)) || status=1; \
+	exit $$status
 
 bench: build
 	@cmake --build $(BUILD_DIR) --target benchmarks -j $(JOBS)
@@ -67,3 +70,10 @@ package-test: package
 .PHONY: screenshots
 screenshots: build
 	@./scripts/screenshots $(BUILD_DIR)
+
+# `make test` as a new user of Debian $(DEBIAN) runs it, in a Debian root of
+# that release (needs root; scripts/test-in-debian).
+DEBIAN ?= 13
+DEBIAN_TARGETS ?= test
+test-in-debian:
+	@./scripts/test-in-debian $(DEBIAN) $(DEBIAN_TARGETS)
