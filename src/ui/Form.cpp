@@ -87,8 +87,9 @@ void Form::returnToWhereLeft() {
     // Its screen gone, centred on the primary one.
     if (!QGuiApplication::screenAt(place.center()))
         place.moveCenter(QGuiApplication::primaryScreen()->availableGeometry().center());
-    // The client area's position, which window managers keep whatever their frame.
-    windowHandle()->setPosition(place.topLeft());
+    // The client area's place, which window managers keep whatever their
+    // frame; set on the widget, whose geometry Qt applies again on show.
+    setGeometry(place);
 }
 
 double Form::Left() const { return pixelsToTwipsX(frameGeometry().x()); }
