@@ -26,7 +26,6 @@ ScreenInfo Screen::info() {
         s.logicalDpiX = q->logicalDotsPerInchX();
         s.logicalDpiY = q->logicalDotsPerInchY();
         s.depth = q->depth();
-        s.devicePixelRatio = q->devicePixelRatio();
     }
     return s;
 }
@@ -56,6 +55,12 @@ void Screen::watchProgramScreen(QObject* receiver, const std::function<void()>& 
 void Screen::moveToScreen(QWidget* window) {
     if (QScreen* q = programScreen(); q && !screenOverride) window->setScreen(q);
     window->move(info().geometry.topLeft());
+}
+
+double Screen::pixelRatioOf(QWidget& window) {
+    if (screenOverride) return screenOverride->devicePixelRatio;
+    window.winId();
+    return window.devicePixelRatioF();
 }
 
 double Screen::TwipsPerPixelX() { return kTwipsPerInch / info().logicalDpiX; }

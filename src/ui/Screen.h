@@ -24,7 +24,9 @@ struct ScreenInfo {
     // Bits a pixel takes in memory, when it differs from what depth implies
     // (0: 15 and 16 take 16, 24 takes 32, as on X); 24 gives packed 3-byte pixels.
     int bitsPerPixel = 0;
-    double devicePixelRatio = 1.0; // device pixels per logical pixel
+    // Device pixels per logical pixel of a substituted screen's windows (a
+    // real one's are its windows' own: Screen::pixelRatioOf).
+    double devicePixelRatio = 1.0;
 };
 
 // The screen object: sizes in layout units (1/1440 inch), layout units per
@@ -49,6 +51,12 @@ public:
     // Puts a top-level window at the top left-hand corner of the program's
     // screen, so that it is shown there, full screen too.
     static void moveToScreen(QWidget* window);
+    // Device pixels per logical pixel of a top-level window, as its contents
+    // are painted: its own window's, which Qt 6.5 and later take from the
+    // platform's window and may differ from its screen's (Qt's offscreen
+    // platform keeps windows at 1 on a screen of 2, Wayland's fractional
+    // scales). Makes the window's native window to ask it.
+    static double pixelRatioOf(QWidget& window);
 
     static double TwipsPerPixelX();
     static double TwipsPerPixelY();
