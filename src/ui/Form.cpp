@@ -88,8 +88,12 @@ void Form::returnToWhereLeft() {
     if (!QGuiApplication::screenAt(place.center()))
         place.moveCenter(QGuiApplication::primaryScreen()->availableGeometry().center());
     // The client area's place, which window managers keep whatever their
-    // frame; set on the widget, whose geometry Qt applies again on show.
+    // frame: the widget's geometry, which Qt applies again on show (Qt 6.8),
+    // and the window's own position, which makes it ask the window manager
+    // for that place rather than be placed afresh (Qt 6.4 does not ask when
+    // the geometry is what the window had).
     setGeometry(place);
+    windowHandle()->setPosition(place.topLeft());
 }
 
 double Form::Left() const { return pixelsToTwipsX(frameGeometry().x()); }
