@@ -85,7 +85,7 @@ void Form::returnToWhereLeft() {
     if (!leftAt_ || isVisible()) return;
     QRect place(*leftAt_, size());
     // Its screen gone, centred on the primary one.
-    if (!QGuiApplication::screenAt(place.center()))
+    if (!Screen::at(place.center()))
         place.moveCenter(QGuiApplication::primaryScreen()->availableGeometry().center());
     // The client area's place, which window managers keep whatever their
     // frame: the widget's geometry, which Qt applies again on show (Qt 6.8),

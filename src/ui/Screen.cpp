@@ -8,6 +8,8 @@
 #include <QStyle>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace lumeye::ui {
 namespace {
 std::optional<ScreenInfo> screenOverride;
@@ -34,9 +36,16 @@ void Screen::setOverride(std::optional<ScreenInfo> screen) { screenOverride = st
 
 bool runsOnWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
 
+QScreen* Screen::at(const QPoint& point) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const auto holding = std::find_if(screens.begin(), screens.end(),
+                                      [&point](const QScreen* s) { return s->geometry().contains(point); });
+    return holding != screens.end() ? *holding : nullptr;
+}
+
 QScreen* Screen::showing(const QWidget& window) {
     if (runsOnWayland()) return window.screen();
-    QScreen* centre = QGuiApplication::screenAt(window.frameGeometry().center());
+    QScreen* centre = at(window.frameGeometry().center());
     return centre ? centre : window.screen();  // a centre between screens of different sizes
 }
 

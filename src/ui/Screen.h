@@ -39,6 +39,10 @@ public:
     // Tests substitute a screen of any size, depth and dots per inch.
     static void setOverride(std::optional<ScreenInfo> screen);
 
+    // The screen that holds a point on the desktop, of those the program
+    // still has; nullptr on none. (Qt 6.8's QGuiApplication::screenAt still
+    // finds a screen just removed, through the remaining ones' siblings.)
+    static QScreen* at(const QPoint& point);
     // The screen that shows a window: the one that holds its centre. Where
     // windows do not know their place on the desktop (Wayland), the one Qt
     // reports: the first output the window entered of those it is still on.
