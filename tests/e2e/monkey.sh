@@ -47,7 +47,7 @@ start_openbox
 # printed; rejecting jobs gives the failure message); otherwise none.
 printer_dir=""
 if [[ $(id -u) -eq 0 ]] && printer_dir=$("$LUMEYE_SOURCE_DIR/scripts/test-printer" start); then
-    trap 'status=$?; "$LUMEYE_SOURCE_DIR/scripts/test-printer" stop "$printer_dir" || true; (exit $status); e2e_cleanup' EXIT
+    e2e_at_exit '"$LUMEYE_SOURCE_DIR/scripts/test-printer" stop "$printer_dir"'
     printer() { CUPS_SERVER="$printer_dir/cups.sock" "$@" LumeyeCardPDF; }
     printer cupsdisable
 fi
