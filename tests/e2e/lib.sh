@@ -27,8 +27,11 @@ e2e_cleanup() {
     local status=$?
     local i
     for i in "${E2E_AT_EXIT[@]}"; do eval "$i" || true; done
-    # (A negative number is a process group: a compositor with its XWayland.)
+    # A negative number is a process group: a compositor with its XWayland.
+    # Single processes only while they are still this script's children: the
+    # number of one that ended long ago may by now be another test's.
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+        [[ ${E2E_PIDS[i]} == -* || $(ps -o ppid= -p "${E2E_PIDS[i]}" 2>/dev/null | tr -d ' ') == "$$" ]] || continue
         kill -- "${E2E_PIDS[i]}" 2>/dev/null || true
     done
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
