@@ -16,6 +16,17 @@
 #   LUMEYE_MONKEY_ACTIONS   stop after this many actions (default: no limit)
 #   LUMEYE_MONKEY_SECONDS   stop after this long (default: no limit)
 #   LUMEYE_MONKEY_WAIT      how long the program may take to answer (30)
+#   LUMEYE_MONKEY_WAYLAND   1: on Weston instead, as a Wayland client
+#
+# On Wayland the program runs natively on Weston, whose X11 back-end shows the
+# output as a window of a private Xvfb that takes the driver's keys and
+# clicks. The program's windows are read from Weston's scene graph
+# (weston-debug): title, place and stacking; a window is made the active one
+# with Weston's window switcher. While a modal window
+# is shown Weston keeps it on top, and it does not tell which of the
+# program's windows a message belongs to: there the driver acts only on the
+# last modal window then (so no second message comes), and asks it for no
+# help. Weston has no window manager's close or Alt+F4.
 source "$(dirname "$0")/lib.sh"
 
 seconds=${LUMEYE_MONKEY_SECONDS:-0}
@@ -36,13 +47,25 @@ monkey_fail() {
     echo "monkey: seed $seed, action $actions: $*" >&2
     printf 'monkey: last actions:\n' >&2
     printf '  %s\n' "${last[@]}" >&2
+    if ((wayland)); then printf 'monkey: on Weston, topmost first:\n' >&2; wayland_views | sed 's/^/  /' >&2; fi
     fail "$* (replay: LUMEYE_MONKEY_SEED=$seed LUMEYE_MONKEY_ACTIONS=$actions)"
 }
 # pick LIST: one of its items in PICKED (no subshell, so the seed tells all).
 pick() { local -n list=$1; PICKED=${list[RANDOM % ${#list[@]}]}; }
 
-start_xvfb 1024 768 24
-start_openbox
+wayland=${LUMEYE_MONKEY_WAYLAND:-0}
+if ((wayland)); then
+    # Room beside Weston's window: the pointer leaves it before each click,
+    # since Weston follows the pointer from where it came in.
+    start_xvfb 1088 800 24
+    weston_config "$E2E_TMP/weston.ini"
+    printf '[output]\nname=X1\nmode=1024x768\n' >>"$E2E_TMP/weston.ini"
+    run_weston --backend=x11-backend.so --config="$E2E_TMP/weston.ini" --debug
+    export QT_QPA_PLATFORM=wayland
+else
+    start_xvfb 1024 768 24
+    start_openbox
+fi
 # A private printer when root (its queue holds the jobs, so nothing is
 # printed; rejecting jobs gives the failure message); otherwise none.
 printer_dir=""
@@ -105,7 +128,8 @@ restart() {
 }
 
 # The program's visible windows, one "kind id" a line, in the order of kinds.
-windows() {
+windows() { if ((wayland)); then wayland_windows | sort; else x11_windows | sort; fi; }
+x11_windows() {
     local id name owner
     for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
         name=$(xdotool getwindowname "$id" 2>/dev/null) || continue
@@ -126,7 +150,36 @@ windows() {
             "Print E-Card") echo "card $id" ;;
             "Form1") echo "wait $id" ;;
         esac
-    done | sort
+    done
+}
+
+# Weston's views of the program's windows, topmost first: "title|id|left top
+# right bottom|layer" a line, the layer "workspace" for the desktop's windows. The id is the surface's and the view's, which a window
+# made later may have again, and the place, which Weston draws at random for
+# each new window.
+wayland_views() {
+    weston-debug scene-graph 2>/dev/null | awk -v pid="$APP_PID" '
+        /^Layer / { layer = index($0, "pos 0x50000000)") ? "workspace" : "other" }
+        /role xdg_toplevel, PID / && index($0, "PID " pid ",") {
+            match($0, /surface ID [0-9]+/); id = substr($0, RSTART + 11, RLENGTH - 11)
+            match($0, /0x[0-9a-f]+\):$/); id = id "-" substr($0, RSTART, RLENGTH - 2)
+            match($0, /window \047.*\047 of /); title = substr($0, RSTART + 8, RLENGTH - 13)
+            getline; gsub(/[(),]/, " "); print title "|" id "-" $2 "," $3 "|" $2, $3, $5, $6 "|" layer }'
+}
+wayland_windows() {
+    local title id box
+    while IFS='|' read -r title id box _; do
+        case $title in
+            "Lumeye - Home Edition 2.2") echo "menu $id" ;;
+            "Lumeye HE Help"*) echo "help $id" ;;
+            # Whose message it is: the driver asks for one at a time here.
+            "Lumeye HE") if [[ -n "${shown_kinds[card_message]:-}" ]]; then echo "card_message $id"; else echo "menu_message $id"; fi ;;
+            "Lumeye") read -r _ top _ bottom <<<"$box"; if ((bottom - top > 300)); then echo "about $id"; else echo "question $id"; fi ;;
+            "Reduce []") echo "chart $id" ;;
+            "Print E-Card") echo "card $id" ;;
+            "Form1") echo "wait $id" ;;
+        esac
+    done < <(wayland_views)
 }
 
 # settle: waits until the windows shown are those of the driver's account,
@@ -137,8 +190,7 @@ settle() {
     while :; do
         mapfile -t shown < <(windows)
         have=$(printf '%s\n' "${shown[@]%% *}" | grep . | tr '\n' ' ' || true)
-        if [[ "$have" == "$want" ]]; then
-            for id in "${gone[@]}"; do [[ " ${shown[*]} " != *" $id "* ]] || continue 2; done
+        if [[ "$have" == "$want" ]] && none_shown "${gone[@]}"; then
             gone=()
             return 0
         fi
@@ -149,17 +201,41 @@ settle() {
     monkey_fail "the program shows '$have', not '$want'"
 }
 
+none_shown() {
+    local id
+    for id; do [[ " ${shown[*]} " != *" $id "* ]] || return 1; done
+}
+
 # activate KIND: sets ACTIVE_ID to the window of that kind once the window
 # manager has made it the active one (empty when the program has ended).
 activate() {
     local deadline=$((SECONDS + patience))
     ACTIVE_ID=$(printf '%s\n' "${shown[@]}" | awk -v kind="$1" '$1 == kind { print $2; exit }')
-    xdotool windowactivate "$ACTIVE_ID" 2>/dev/null || true
-    until [[ $(xdotool getactivewindow 2>/dev/null) == "$ACTIVE_ID" ]]; do
+    if ((wayland)); then wayland_raise; else xdotool windowactivate "$ACTIVE_ID" 2>/dev/null || true; fi
+    until [[ $(active_window) == "$ACTIVE_ID" ]]; do
         app_running || { ACTIVE_ID=""; return 0; }
         ((SECONDS < deadline)) || monkey_fail "the $1 did not become the active window"
         sleep 0.1
     done
+}
+
+# On Weston the active window is the topmost one: a click raises it too.
+active_window() {
+    if ((wayland)); then wayland_views | awk -F'|' '{ print $2; exit }'; else xdotool getactivewindow 2>/dev/null; fi
+}
+# wayland_raise: Weston's window switcher brings ACTIVE_ID to the top and
+# gives it the keys: Super held, Tab steps from the active window down the
+# desktop's windows, from the first of them when the active window is full
+# screen above them.
+wayland_raise() {
+    local above
+    above=$(wayland_views | awk -F'|' -v id="$ACTIVE_ID" '
+        NR == 1 { steps = $4 == "workspace" ? -1 : 0 }
+        $4 == "workspace" && ++steps && $2 == id { print steps; exit }')
+    ((${above:-0} > 0)) || return 0
+    xdotool keydown super
+    for ((; above > 0; above--)); do xdotool key Tab; done
+    xdotool keyup super
 }
 
 keys() { xdotool key --clearmodifiers --delay 30 "$@" 2>/dev/null || true; }
@@ -174,6 +250,16 @@ card_acts=(print print exit f1 wm_close alt_f4 tab)
 help_acts=(escape link page back wm_close alt_f4 f1)
 # Typed answers and the number the program reads from each ("none": too large
 # for it, which ends the questions as 0 does).
+# On Wayland no window manager's close or Alt+F4; nor help from a modal
+# window, which would cover it where no click reaches it.
+if ((wayland)); then
+    for list in menu_acts quit_acts question_acts about_acts message_acts chart_acts card_acts help_acts; do
+        declare -n acts=$list
+        case $list in question_acts | about_acts | message_acts) drop='wm_close|alt_f4|f1' ;; *) drop='wm_close|alt_f4|test_close' ;; esac
+        mapfile -t acts < <(printf '%s\n' "${acts[@]}" | grep -vxE "$drop")
+        unset -n acts
+    done
+fi
 bad_answers=(abc:0 0:0 -5:-5 99999:none 100:100 :0 1e3:1000 " 12 mm:12")
 
 menu_waits() {
@@ -184,9 +270,14 @@ menu_waits() {
 
 # The windows that take input: a window under a modal one does not. Nor does
 # the menu while one of its questions waits to go on (a size asked again
-# meanwhile would start afresh inside it).
+# meanwhile would start afresh inside it). On Wayland, where a modal window
+# stays on top of the others, only the last modal window opened.
 usable_kinds() {
     local kind
+    if ((wayland)) && last_modal; then
+        echo "$LAST_MODAL"
+        return
+    fi
     for kind in $(expected); do
         case $kind in
             menu) menu_waits && continue ;;
@@ -194,6 +285,14 @@ usable_kinds() {
         esac
         echo "$kind"
     done
+}
+# last_modal: sets LAST_MODAL to the modal window opened last of those shown.
+last_modal() {
+    local i
+    for ((i = ${#loops[@]} - 1; i >= 0; i--)); do
+        [[ ${loops[i]} == *" done"* ]] || { LAST_MODAL=${loops[i]}; return 0; }
+    done
+    return 1
 }
 
 # answered VALUE: the question read VALUE from its answer.
@@ -224,7 +323,9 @@ chart_drawn() {
         now=$(chart_picture "$1")
     done
 }
-chart_picture() { import -window "$1" rgb:- 2>/dev/null | md5sum; }
+chart_picture() {
+    if ((wayland)); then import -window root rgb:- 2>/dev/null | md5sum; else import -window "$1" rgb:- 2>/dev/null | md5sum; fi
+}
 
 type_answer() { keys ctrl+a BackSpace; xdotool type --delay 20 -- "$1"; keys Return; }
 
@@ -290,7 +391,7 @@ act() {
         chart:enter | chart:space | chart:dblclick)
             picture=$(chart_picture "$id")
             case $a in enter) keys Return ;; space) keys space ;;
-                dblclick) xdotool mousemove 500 400 click --repeat 2 --delay 60 1 2>/dev/null || true ;; esac
+                dblclick) xdotool mousemove 1060 790 sleep 0.1 mousemove 500 400 sleep 0.1 click --repeat 2 --delay 60 1 2>/dev/null || true ;; esac
             chart_drawn "$id" "$picture" ;;
         help:link) keys Tab Return ;;
         help:page) keys Next ;;
