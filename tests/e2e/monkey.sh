@@ -22,11 +22,11 @@
 # output as a window of a private Xvfb that takes the driver's keys and
 # clicks. The program's windows are read from Weston's scene graph
 # (weston-debug): title, place and stacking; a window is made the active one
-# with Weston's window switcher. While a modal window
-# is shown Weston keeps it on top, and it does not tell which of the
-# program's windows a message belongs to: there the driver acts only on the
-# last modal window then (so no second message comes), and asks it for no
-# help. Weston has no window manager's close or Alt+F4.
+# with Weston's window switcher. While a modal window is shown it stays on
+# top, and Weston does not tell which of the program's windows a message
+# belongs to: the driver then acts only on the last modal window (so no
+# second message comes) and asks it for no help. Weston has no window
+# manager's close or Alt+F4.
 source "$(dirname "$0")/lib.sh"
 
 seconds=${LUMEYE_MONKEY_SECONDS:-0}
@@ -154,9 +154,10 @@ x11_windows() {
 }
 
 # Weston's views of the program's windows, topmost first: "title|id|left top
-# right bottom|layer" a line, the layer "workspace" for the desktop's windows. The id is the surface's and the view's, which a window
-# made later may have again, and the place, which Weston draws at random for
-# each new window.
+# right bottom|layer" a line, the layer "workspace" for the desktop's windows
+# ("other": full screen). The id is the surface's and the view's, which a
+# window made later may have again, and the place, which Weston draws at
+# random for each new window.
 wayland_views() {
     weston-debug scene-graph 2>/dev/null | awk -v pid="$APP_PID" '
         /^Layer / { layer = index($0, "pos 0x50000000)") ? "workspace" : "other" }
@@ -185,7 +186,7 @@ wayland_windows() {
 # settle: waits until the windows shown are those of the driver's account,
 # none of them one the last action closed; fails the run otherwise.
 settle() {
-    local want have deadline=$((SECONDS + patience)) id
+    local want have deadline=$((SECONDS + patience))
     want=$(expected)
     while :; do
         mapfile -t shown < <(windows)
@@ -201,6 +202,7 @@ settle() {
     monkey_fail "the program shows '$have', not '$want'"
 }
 
+# none_shown ID...: none of these windows is in the last look at the screen.
 none_shown() {
     local id
     for id; do [[ " ${shown[*]} " != *" $id "* ]] || return 1; done
@@ -219,7 +221,7 @@ activate() {
     done
 }
 
-# On Weston the active window is the topmost one: a click raises it too.
+# On Weston the active window is the topmost one.
 active_window() {
     if ((wayland)); then wayland_views | awk -F'|' '{ print $2; exit }'; else xdotool getactivewindow 2>/dev/null; fi
 }
@@ -248,8 +250,6 @@ message_acts=(enter escape space f1 wm_close alt_f4)
 chart_acts=(enter space escape escape f1 wm_close alt_f4 dblclick)
 card_acts=(print print exit f1 wm_close alt_f4 tab)
 help_acts=(escape link page back wm_close alt_f4 f1)
-# Typed answers and the number the program reads from each ("none": too large
-# for it, which ends the questions as 0 does).
 # On Wayland no window manager's close or Alt+F4; nor help from a modal
 # window, which would cover it where no click reaches it.
 if ((wayland)); then
@@ -260,8 +260,11 @@ if ((wayland)); then
         unset -n acts
     done
 fi
+# Typed answers and the number the program reads from each ("none": too large
+# for it, which ends the questions as 0 does).
 bad_answers=(abc:0 0:0 -5:-5 99999:none 100:100 :0 1e3:1000 " 12 mm:12")
 
+# menu_waits: one of the menu's modal windows is shown, or waits to go on.
 menu_waits() {
     local loop
     for loop in "${loops[@]}"; do [[ ${loop%% *} == card_message ]] || return 0; done
