@@ -22,11 +22,12 @@
 # output as a window of a private Xvfb that takes the driver's keys and
 # clicks. The program's windows are read from Weston's scene graph
 # (weston-debug): title, place and stacking; a window is made the active one
-# with Weston's window switcher. While a modal window is shown it stays on
-# top, and Weston does not tell which of the program's windows a message
-# belongs to: the driver then acts only on the last modal window (so no
-# second message comes) and asks it for no help. Weston has no window
-# manager's close or Alt+F4.
+# with Weston's window switcher, and closed with the close button of the
+# frame Qt draws for it. While a modal window is shown it stays on top, and
+# Weston does not tell which of the program's windows a message belongs to:
+# the driver then acts only on the last modal window (so no second message
+# comes) and asks it for no help. There is no Alt+F4, and the chart, full
+# screen, has no frame.
 source "$(dirname "$0")/lib.sh"
 
 seconds=${LUMEYE_MONKEY_SECONDS:-0}
@@ -240,6 +241,18 @@ wayland_raise() {
     xdotool keyup super
 }
 
+# wm_close_window ID: the window manager's close; on Weston the close button
+# of Qt's frame, at the right of its title bar.
+wm_close_window() {
+    if ((wayland)); then
+        local right top
+        read -r right top < <(wayland_views | awk -F'|' -v id="$1" '$2 == id { split($3, b, " "); print b[3], b[2] }')
+        xdotool mousemove 1060 790 sleep 0.1 mousemove $((right - 17)) $((top + 15)) sleep 0.1 click 1
+    else
+        wmctrl -i -c "$1"
+    fi
+}
+
 keys() { xdotool key --clearmodifiers --delay 30 "$@" 2>/dev/null || true; }
 
 menu_acts=(question question question card card test test test_close about about help f1 f1 quit)
@@ -250,12 +263,16 @@ message_acts=(enter escape space f1 wm_close alt_f4)
 chart_acts=(enter space escape escape f1 wm_close alt_f4 dblclick)
 card_acts=(print print exit f1 wm_close alt_f4 tab)
 help_acts=(escape link page back wm_close alt_f4 f1)
-# On Wayland no window manager's close or Alt+F4; nor help from a modal
-# window, which would cover it where no click reaches it.
+# On Wayland no Alt+F4; nor help from a modal window, which would cover it
+# where no click reaches it.
 if ((wayland)); then
     for list in menu_acts quit_acts question_acts about_acts message_acts chart_acts card_acts help_acts; do
         declare -n acts=$list
-        case $list in question_acts | about_acts | message_acts) drop='wm_close|alt_f4|f1' ;; *) drop='wm_close|alt_f4|test_close' ;; esac
+        case $list in
+            question_acts | about_acts | message_acts) drop='alt_f4|f1' ;;
+            chart_acts) drop='alt_f4|wm_close' ;;
+            *) drop='alt_f4|test_close' ;;
+        esac
         mapfile -t acts < <(printf '%s\n' "${acts[@]}" | grep -vxE "$drop")
         unset -n acts
     done
@@ -376,7 +393,7 @@ act() {
         menu:about) keys alt+a; open_modal about ;;
         menu:help) keys alt+h; show help ;;
         menu:exit) keys alt+x; shown_kinds=() ;;
-        menu:wm_close) wmctrl -i -c "$id"; shown_kinds=() ;;
+        menu:wm_close) wm_close_window "$id"; shown_kinds=() ;;
         menu:alt_f4) keys alt+F4; shown_kinds=() ;;
         question:good) answer=$((150 + RANDOM % 300)); type_answer "$answer"; close_modal question "$id" answered "$answer" ;;
         question:bad) pick bad_answers; type_answer "${PICKED%:*}"; close_modal question "$id" answered "${PICKED##*:}" ;;
@@ -384,7 +401,7 @@ act() {
             keys Return
             if ((question_step == 1)); then close_modal question "$id" answered 303; else close_modal question "$id" answered 227; fi ;;
         *:escape) keys Escape; closed "$kind" "$id" ;;
-        *:wm_close) wmctrl -i -c "$id"; closed "$kind" "$id" ;;
+        *:wm_close) wm_close_window "$id"; closed "$kind" "$id" ;;
         *:alt_f4) keys alt+F4; closed "$kind" "$id" ;;
         *_message:enter | about:enter) keys Return; closed "$kind" "$id" ;;
         *_message:space) keys space; closed "$kind" "$id" ;;
