@@ -60,7 +60,9 @@ if ((wayland)); then
     # since Weston follows the pointer from where it came in.
     start_xvfb 1088 800 24
     weston_config "$E2E_TMP/weston.ini"
-    printf '[output]\nname=X1\nmode=1024x768\n' >>"$E2E_TMP/weston.ini"
+    # No on-screen keyboard: it would cover the windows' frames, and keys would
+    # reach a question through it.
+    printf '[output]\nname=X1\nmode=1024x768\n[input-method]\npath=\n' >>"$E2E_TMP/weston.ini"
     run_weston --backend=x11-backend.so --config="$E2E_TMP/weston.ini" --debug
     export QT_QPA_PLATFORM=wayland
 else
@@ -214,7 +216,7 @@ none_shown() {
 activate() {
     local deadline=$((SECONDS + patience))
     ACTIVE_ID=$(printf '%s\n' "${shown[@]}" | awk -v kind="$1" '$1 == kind { print $2; exit }')
-    if ((wayland)); then wayland_raise; else xdotool windowactivate "$ACTIVE_ID" 2>/dev/null || true; fi
+    if ((wayland)); then wayland_raise "$1"; else xdotool windowactivate "$ACTIVE_ID" 2>/dev/null || true; fi
     until [[ $(active_window) == "$ACTIVE_ID" ]]; do
         app_running || { ACTIVE_ID=""; return 0; }
         ((SECONDS < deadline)) || monkey_fail "the $1 did not become the active window"
@@ -226,12 +228,27 @@ activate() {
 active_window() {
     if ((wayland)); then wayland_views | awk -F'|' '{ print $2; exit }'; else xdotool getactivewindow 2>/dev/null; fi
 }
-# wayland_raise: Weston's window switcher brings ACTIVE_ID to the top and
-# gives it the keys: Super held, Tab steps from the active window down the
-# desktop's windows, from the first of them when the active window is full
-# screen above them.
+# wayland_raise KIND: Weston's window switcher brings ACTIVE_ID to the top
+# and gives it the keys: Super held, Tab steps from the active window down
+# the desktop's windows, from the first of them when the active window is
+# full screen above them. The chart gets a click where no other window nor
+# Weston's panel covers it: each new picture puts it back above the others,
+# full screen, but leaves the keys where they were.
 wayland_raise() {
-    local above
+    local above spot
+    if [[ $1 == chart ]]; then
+        spot=$(wayland_views | awk -F'|' -v id="$ACTIVE_ID" '
+            $2 != id { n++; split($3, b, " "); l[n] = b[1]; t[n] = b[2]; r[n] = b[3]; d[n] = b[4] }
+            END {
+                for (y = 60; y < 768; y += 100) for (x = 20; x < 1024; x += 100) {
+                    for (i = 1; i <= n && !(x >= l[i] && x < r[i] && y >= t[i] && y < d[i]); i++) {}
+                    if (i > n) { print x, y; exit }
+                }
+            }')
+        [[ -n "$spot" ]] || monkey_fail "the chart is hidden under other windows"
+        xdotool mousemove 1060 790 sleep 0.1 mousemove ${spot% *} ${spot#* } sleep 0.1 click 1
+        return
+    fi
     above=$(wayland_views | awk -F'|' -v id="$ACTIVE_ID" '
         NR == 1 { steps = $4 == "workspace" ? -1 : 0 }
         $4 == "workspace" && ++steps && $2 == id { print steps; exit }')
