@@ -55,12 +55,19 @@ fuzz: sanitize-build
 		--timeout $$(($(FUZZ_SECONDS) + 600))
 	@cat $(SANITIZE_DIR)/tests/fuzz/*/summary
 
-# Random input on the sanitizer build for MONKEY_SECONDS (seed: MONKEY_SEED).
+# Random input on the sanitizer build for MONKEY_SECONDS from a fresh seed;
+# MONKEY_SEED and MONKEY_ACTIONS replay a run to the action that failed,
+# MONKEY_WAYLAND=1 runs it on Weston.
+# Stopped when it runs well past that length (an action answers in seconds).
+ifdef MONKEY_ACTIONS
+MONKEY_SECONDS ?= 0
+endif
 MONKEY_SECONDS ?= 600
 .PHONY: monkey
 monkey: sanitize-build
-	@cd $(SANITIZE_DIR) && LUMEYE_MONKEY_SECONDS=$(MONKEY_SECONDS) LUMEYE_MONKEY_SEED=$(MONKEY_SEED) \
-		ctest -R '^e2e_monkey$$' -V --timeout $$(($(MONKEY_SECONDS) + 300))
+	@LUMEYE_BIN=$(SANITIZE_DIR)/lumeye LUMEYE_SOURCE_DIR=$(CURDIR) LUMEYE_MONKEY_SECONDS=$(MONKEY_SECONDS) \
+		LUMEYE_MONKEY_SEED=$(MONKEY_SEED) LUMEYE_MONKEY_ACTIONS=$(MONKEY_ACTIONS) LUMEYE_MONKEY_WAYLAND=$(MONKEY_WAYLAND) \
+		timeout $$(($(MONKEY_SECONDS) + 5 * $(or $(MONKEY_ACTIONS),0) + 120)) bash tests/e2e/monkey.sh
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

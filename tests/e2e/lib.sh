@@ -15,14 +15,23 @@ LUMEYE_BIN=$(realpath "$LUMEYE_BIN")
 E2E_NAME=$(basename "${BASH_SOURCE[1]:-$0}" .sh)
 E2E_TMP=$(mktemp -d "/tmp/lumeye-e2e-${E2E_NAME}.XXXXXX")
 E2E_PIDS=()
+E2E_AT_EXIT=()
 APP_PID=""
 APP_DIR=""
+
+# e2e_at_exit COMMAND: runs COMMAND (a line of shell) on exit, before the
+# processes are stopped, whatever it returns.
+e2e_at_exit() { E2E_AT_EXIT+=("$1"); }
 
 e2e_cleanup() {
     local status=$?
     local i
-    # (A negative number is a process group: a compositor with its XWayland.)
+    for i in "${E2E_AT_EXIT[@]}"; do eval "$i" || true; done
+    # A negative number is a process group: a compositor with its XWayland.
+    # Single processes only while they are still this script's children: the
+    # number of one that ended long ago may by now be another test's.
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+        [[ ${E2E_PIDS[i]} == -* || $(ps -o ppid= -p "${E2E_PIDS[i]}" 2>/dev/null | tr -d ' ') == "$$" ]] || continue
         kill -- "${E2E_PIDS[i]}" 2>/dev/null || true
     done
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do

@@ -17,7 +17,7 @@ stop_printer() {
     if [[ -n "$CUPS_DIR" ]]; then "$test_printer" stop "$CUPS_DIR" || true; CUPS_DIR=""; fi
 }
 # The PDFs land outside the temporary folder: remove the ones this run made.
-trap 'status=$?; rm -f -- "${OUR_PDFS[@]}"; stop_printer; (exit $status); e2e_cleanup' EXIT
+e2e_at_exit 'rm -f -- "${OUR_PDFS[@]}"; stop_printer'
 
 CUPS_DIR=$("$test_printer" start) || fail "could not start the private printer"
 export CUPS_SERVER="$CUPS_DIR/cups.sock"
