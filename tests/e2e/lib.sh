@@ -31,7 +31,7 @@ e2e_cleanup() {
     # Single processes only while they are still this script's children: the
     # number of one that ended long ago may by now be another test's.
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
-        [[ ${E2E_PIDS[i]} == -* || $(ps -o ppid= -p "${E2E_PIDS[i]}" 2>/dev/null | tr -d ' ') == "$$" ]] || continue
+        [[ ${E2E_PIDS[i]} == -* || $(ps -o ppid= -p "${E2E_PIDS[i]}" 2>/dev/null | tr -d ' ') == "$BASHPID" ]] || continue
         kill -- "${E2E_PIDS[i]}" 2>/dev/null || true
     done
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
