@@ -7,18 +7,10 @@
 namespace lumeye {
 
 // Memory that arrives filled with zeros, for pixel buffers of up to a whole
-// screen. Large blocks come straight from the system with all their pages
-// made in one call, instead of one page fault for each of a 4K canvas's
-// thousands of pages, and none of their bytes is written to make it zero.
-// (Huge pages were tried: where memory is fragmented, the kernel compacts it
-// first, which took longer than the faults it saved.)
-// Such large blocks are shared memory in a file of their own, which a Wayland
-// compositor can read a canvas from without a copy (private memory where the
-// system refuses such files).
+// screen: ordinary private memory, whose fresh pages the system zeroes as they
+// are first touched, and a block freed serves the next of its size.
 void* allocateZeroed(std::size_t bytes);
 void freeZeroed(void* block, std::size_t bytes) noexcept;
-// The file descriptor of a large block, from its start; -1 for any other memory.
-int fileOfZeroed(const void* block);
 
 // A vector allocator over that memory, for vectors sized once when made:
 // elements made without a value are left as they arrive, that is zero (a

@@ -5,12 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/mman.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <set>
@@ -97,53 +93,14 @@ TEST(Random, ReseedDependsOnArgumentAndPriorState) {
     EXPECT_TRUE(seen.count(again));
 }
 
-// A large block is the whole of its file: what the program writes is what a
-// reader of the file (a compositor) finds, zeros included.
-TEST(ZeroedMemory, ALargeBlockIsItsFile) {
-    const int probe = memfd_create("probe", MFD_CLOEXEC);
-    if (probe < 0) GTEST_SKIP() << "this system makes no memory files: " << std::strerror(errno);
-    close(probe);
-    const std::size_t bytes = std::size_t(4) << 20;
-    auto* block = static_cast<unsigned char*>(lumeye::allocateZeroed(bytes));
-    const int file = lumeye::fileOfZeroed(block);
-    ASSERT_GE(file, 0);
-    EXPECT_EQ(lseek(file, 0, SEEK_END), off_t(bytes));
-    block[bytes - 1] = 0xab;
-    unsigned char read[2] = {1, 1};
-    ASSERT_EQ(pread(file, read, 2, off_t(bytes - 2)), 2);
-    EXPECT_EQ(read[0], 0);
-    EXPECT_EQ(read[1], 0xab);
-    EXPECT_EQ(lumeye::fileOfZeroed(block + 1), -1);
-    lumeye::freeZeroed(block, bytes);
-    EXPECT_EQ(lumeye::fileOfZeroed(block), -1);
-
-    void* small = lumeye::allocateZeroed(4096);
-    EXPECT_EQ(lumeye::fileOfZeroed(small), -1);
-    lumeye::freeZeroed(small, 4096);
-}
-
-// Where no memory file can be made (here: no file descriptor is left), a
-// large block is private memory, zeroed and writable all the same.
-TEST(ZeroedMemory, WithoutMemoryFilesALargeBlockIsPrivateMemory) {
-    const std::size_t bytes = std::size_t(4) << 20;
-    unsigned char* block = nullptr;
-    {
-        struct NoNewFiles {
-            rlimit before{};
-            NoNewFiles() {
-                getrlimit(RLIMIT_NOFILE, &before);
-                const int lowestFree = dup(0);
-                close(lowestFree);
-                rlimit none = before;
-                none.rlim_cur = rlim_t(lowestFree);
-                setrlimit(RLIMIT_NOFILE, &none);
-            }
-            ~NoNewFiles() { setrlimit(RLIMIT_NOFILE, &before); }
-        } noNewFiles;
-        ASSERT_LT(memfd_create("probe", MFD_CLOEXEC), 0);
-        block = static_cast<unsigned char*>(lumeye::allocateZeroed(bytes));
+// A block of a canvas's size is zero also where it reuses one freed dirty.
+TEST(ZeroedMemory, ABlockIsZeroAlsoWhenReused) {
+    for (const std::size_t bytes : {std::size_t(4096), std::size_t(8) << 20}) {
+        for (int round = 0; round < 2; ++round) {
+            auto* block = static_cast<unsigned char*>(lumeye::allocateZeroed(bytes));
+            EXPECT_TRUE(std::all_of(block, block + bytes, [](unsigned char b) { return b == 0; })) << bytes;
+            std::fill(block, block + bytes, 0xab);
+            lumeye::freeZeroed(block, bytes);
+        }
     }
-    EXPECT_EQ(lumeye::fileOfZeroed(block), -1);
-    EXPECT_TRUE(std::all_of(block, block + bytes, [](unsigned char b) { return b == 0; }));
-    lumeye::freeZeroed(block, bytes);
 }
