@@ -77,10 +77,10 @@ public:
         double height;
     };
     virtual ~ChartCanvas() = default;
-    // Sizes and clears the scratch picture for a letter of this many pixels.
+    // Sizes the scratch picture for a letter of this many pixels.
     virtual void SizeResultPicture(double width, double height) = 0;
-    // Renders the master of a direction into the scratch picture and returns
-    // the scratch picture's inner size in whole pixels.
+    // Makes the letter of a direction at the scratch picture's inner size, the
+    // master reduced, and returns that size in whole pixels.
     virtual Size ReduceLetter(int16_t direction) = 0;
     // The scratch picture's inner size in whole pixels, as sized for the letter.
     virtual Size LetterSize() const = 0;

@@ -4,6 +4,7 @@
 #include "app/Module1.h"
 #include "app/State.h"
 #include "bitmap/DDBHelper.h"
+#include "bitmap/PixelCodec.h"
 #include "core/Numeric.h"
 #include "core/Random.h"
 #include "ui/Application.h"
@@ -14,7 +15,11 @@
 
 #include <QCloseEvent>
 
+#include <array>
 #include <exception>
+#include <map>
+#include <optional>
+#include <tuple>
 
 namespace lumeye::acuity {
 namespace {
@@ -33,24 +38,22 @@ ui::PictureBox* makeMaster(int direction, QWidget* parent) {
 }
 }  // namespace
 
-// The chart's passes paint through the window's picture boxes.
+// The chart's passes paint through the window's picture boxes. The letters
+// are reduced from their masters once each, into the display's own format:
+// a chart repeats four masters at eight sizes, and the next chart on the
+// same screen repeats them all. They are kept while that format stays.
 class snellen1::Canvas : public ChartCanvas {
 public:
     explicit Canvas(snellen1& form) : form_(form) {}
 
     void SizeResultPicture(double width, double height) override { form_.SizeResultPicture(width, height); }
     Size ReduceLetter(int16_t direction) override {
-        ui::PictureBox& master = form_.masterOf(direction);
-        ui::PictureBox& result = *form_.picResult;
-        form_.ReducePicture(master, result, 0, 0, static_cast<float>(master.ScaleWidth()),
-                            static_cast<float>(master.ScaleHeight()), 0, 0, static_cast<float>(result.ScaleWidth()),
-                            static_cast<float>(result.ScaleHeight()));
-        return LetterSize();
+        const Size size = LetterSize();
+        letter_ = &letter(direction, static_cast<int>(size.width), static_cast<int>(size.height));
+        return size;
     }
     Size LetterSize() const override { return {form_.picResult->ScaleWidth(), form_.picResult->ScaleHeight()}; }
-    void PaintLetter(float x, float y, Size size) override {
-        form_.PicDest->PaintPicture(form_.picResult->Picture(), x, y, size.width, size.height);
-    }
+    void PaintLetter(float x, float y, Size) override { form_.PicDest->PaintPicture(*letter_, x, y); }
     void PrintLabel(double x, double y, const char* label) override {
         ui::PictureBox& canvas = *form_.PicDest;
         canvas.setCurrentX(x);
@@ -71,7 +74,43 @@ public:
     float NextRandom() override { return RandomNext(); }
 
 private:
+    // The master of a direction at a size in pixels, reduced on first use.
+    const ui::DeviceBitmap& letter(int16_t direction, int width, int height) {
+        const ui::PixelLayout layout = ui::layoutForDisplay(ui::Screen::info());
+        if (layout != layout_) {
+            letters_.clear();
+            for (PixelArray& pixels : masters_) pixels = PixelArray();
+            layout_ = layout;
+        }
+        ui::PictureBox& master = form_.masterOf(direction);
+        form_.state_.Reduction = MakeReduceParams(0, 0, static_cast<float>(master.ScaleWidth()),
+                                                  static_cast<float>(master.ScaleHeight()), 0, 0,
+                                                  static_cast<float>(width), static_cast<float>(height),
+                                                  "snellen1.ReducePicture");
+        const auto [kept, made] = letters_.try_emplace({direction, width, height});
+        if (!made) return kept->second;
+        try {
+            PixelArray& source = masters_[direction - 1];
+            // Read in the display's format once, its palette matched at 8 bits.
+            if (source.width() == 0) DDBHelper::GetBitmapPixels(master, source, depth_);
+            PixelArray reduced(width, height);
+            acuity::AveragePixels(source, reduced, form_.state_.Reduction, "snellen1.AveragePixels");
+            // The depth's rows are the layout's, both padded to even bytes.
+            ui::DeviceBitmap& out = kept->second = ui::DeviceBitmap(width, height, layout);
+            pixelcodec::packInto(out.bits(), depth_, reduced, out.widthBytes(), master.Picture().hPal());
+            return out;
+        } catch (...) {
+            letters_.erase(kept);
+            throw;
+        }
+    }
+
     snellen1& form_;
+    const ui::DeviceBitmap* letter_ = nullptr;
+    std::optional<ui::PixelLayout> layout_;
+    std::array<PixelArray, 4> masters_;
+    int16_t depth_ = 0;
+    std::map<std::tuple<int16_t, int, int>, ui::DeviceBitmap> letters_;
 };
 
 snellen1::snellen1() : canvas_(std::make_unique<Canvas>(*this)) {
@@ -281,31 +320,7 @@ void snellen1::SizeResultPicture(double width, double height) {
     // Device pixels are finer than the window's: round to those instead.
     if (ratio != 1.0)
         picResult->setInnerPixels(static_cast<int>(roundHalfEven(w)), static_cast<int>(roundHalfEven(h)));
-    picResult->FillBox(0, 0, picResult->ScaleWidth() - 1, picResult->ScaleHeight() - 1, picResult->BackColor());
-    // The window's design makes the cleared image the picture twice; the
-    // second time finds the pixels the first left and changes nothing.
-    picResult->setPicture(ui::StdPicture(picResult->Image()));
-    picResult->setPicture(ui::StdPicture(picResult->Image()));
     ui::Application::DoEvents();
-}
-
-void snellen1::ReducePicture(ui::PictureBox& source, ui::PictureBox& target, float srcLeft, float srcTop,
-                             float srcWidth, float srcHeight, float dstLeft, float dstTop, float dstWidth,
-                             float dstHeight) {
-    state_.Reduction =
-        MakeReduceParams(srcLeft, srcTop, srcWidth, srcHeight, dstLeft, dstTop, dstWidth, dstHeight,
-                         "snellen1.ReducePicture");
-    AveragePixels(source, target);
-}
-
-void snellen1::AveragePixels(ui::PictureBox& source, ui::PictureBox& target) {
-    PixelArray sourcePixels, targetPixels;
-    int16_t bitsPerPixel = 0;
-    DDBHelper::GetBitmapPixels(source, sourcePixels, bitsPerPixel);
-    DDBHelper::GetBitmapPixels(target, targetPixels, bitsPerPixel);
-    acuity::AveragePixels(sourcePixels, targetPixels, state_.Reduction, "snellen1.AveragePixels");
-    DDBHelper::SetBitmapPixels(target, bitsPerPixel, targetPixels);
-    target.setPicture(ui::StdPicture(target.Image()));
 }
 
 ui::PictureBox& snellen1::masterOf(int16_t direction) const {

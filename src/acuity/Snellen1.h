@@ -63,9 +63,6 @@ private:
     void prepareAndDraw();
     void DrawChart();
     void SizeResultPicture(double width, double height);
-    void ReducePicture(ui::PictureBox& source, ui::PictureBox& target, float srcLeft, float srcTop, float srcWidth,
-                       float srcHeight, float dstLeft, float dstTop, float dstWidth, float dstHeight);
-    void AveragePixels(ui::PictureBox& source, ui::PictureBox& target);
 
     void newChart();
     void drawNewChart();

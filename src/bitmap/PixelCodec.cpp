@@ -121,10 +121,15 @@ void unpack(const uint8_t* bits, int32_t widthBytes, int depth, const PaletteTab
 }
 
 std::vector<uint8_t> pack(int depth, PixelArray& pixels, int16_t rowBytes, ui::HPALETTE palette) {
-    const int width = pixels.width();
     std::vector<uint8_t> buffer(size_t(rowBytes) * size_t(pixels.height()), 0);
+    packInto(buffer.data(), depth, pixels, rowBytes, palette);
+    return buffer;
+}
+
+void packInto(uint8_t* bits, int depth, PixelArray& pixels, int32_t rowBytes, ui::HPALETTE palette) {
+    const int width = pixels.width();
     for (int y = 0; y < pixels.height(); ++y) {
-        uint8_t* row = buffer.data() + size_t(y) * size_t(rowBytes);
+        uint8_t* row = bits + size_t(y) * size_t(rowBytes);
         PixelTriple* in = pixels.row(y);
         switch (depth) {
         case 8: {
@@ -153,7 +158,6 @@ std::vector<uint8_t> pack(int depth, PixelArray& pixels, int16_t rowBytes, ui::H
         default: throwInvalidDepth(depth);
         }
     }
-    return buffer;
 }
 
 PaletteTable matchedPalette(const PaletteTable& system, int n, int reserved) {

@@ -35,6 +35,9 @@ void unpack(const uint8_t* bits, int32_t widthBytes, int depth, const PaletteTab
 // and 16 clamp the channels in pixels itself first; depth 8 stores the index
 // of the palette's nearest colour.
 std::vector<uint8_t> pack(int depth, PixelArray& pixels, int16_t rowBytes, ui::HPALETTE palette);
+// The same into rows of rowBytes at bits, zero-filled by the caller (a
+// bitmap's own bits: nothing copied after).
+void packInto(uint8_t* bits, int depth, PixelArray& pixels, int32_t rowBytes, ui::HPALETTE palette);
 
 // The palette a picture gets to match a system palette of n entries with
 // `reserved` static colours: the statics copied at both ends (flags kept), the

@@ -233,6 +233,21 @@ void DeviceBitmap::drawImage(const QPoint& at, const QImage& image) {
     }
 }
 
+void DeviceBitmap::drawBitmap(const QPoint& at, const DeviceBitmap& bitmap) {
+    const int bits = bitsPixelOf(layout_);
+    if (bitmap.layout_ != layout_ || bits < 8) {
+        drawImage(at, bitmap.toImage());
+        return;
+    }
+    const QRect target = QRect(at, QSize(bitmap.width_, bitmap.height_)).intersected(bounds(*this));
+    if (target.isEmpty()) return;
+    const size_t bytes = size_t(target.width()) * size_t(bits / 8);
+    const size_t from = size_t(target.left() - at.x()) * size_t(bits / 8);
+    const size_t to = size_t(target.left()) * size_t(bits / 8);
+    for (int y = 0; y < target.height(); ++y)
+        std::memcpy(scanLine(target.top() + y) + to, bitmap.scanLine(target.top() - at.y() + y) + from, bytes);
+}
+
 DeviceBitmap DeviceBitmap::resized(int width, int height, PixelLayout layout, QRgb fill) const {
     DeviceBitmap out(width, height, layout);
     out.fill(fill);

@@ -81,6 +81,9 @@ public:
     // Encodes an image (any format) with its top-left at a point, clipped to
     // the bitmap, pixel for pixel; alpha is ignored.
     void drawImage(const QPoint& at, const QImage& image);
+    // Copies a bitmap with its top-left at a point, clipped, pixel for pixel:
+    // rows as they are stored where both have one layout of whole bytes.
+    void drawBitmap(const QPoint& at, const DeviceBitmap& bitmap);
 
     // The same picture at another size or layout: the overlap is kept, the
     // rest filled with a colour.

@@ -166,6 +166,14 @@ void PictureBox::PaintPicture(const StdPicture& picture, double x, double y, std
     showArea(drawPicture(surface(), picture.image(), QPoint(s.toPixelX(x), s.toPixelY(y)), size));
 }
 
+void PictureBox::PaintPicture(const DeviceBitmap& bitmap, double x, double y) {
+    if (bitmap.isNull()) return;
+    const BoxScale s = scale();
+    const QPoint at(s.toPixelX(x), s.toPixelY(y));
+    surface().drawBitmap(at, bitmap);
+    showArea(QRect(at, QSize(bitmap.width(), bitmap.height())));
+}
+
 void PictureBox::Print(const QString& text) {
     const BoxScale s = scale();
     const QPointF origin(s.toPixelX(currentX_), s.toPixelY(currentY_));

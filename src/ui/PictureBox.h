@@ -116,6 +116,9 @@ public:
     // repeats or drops pixels (nearest pixel), never blends.
     void PaintPicture(const StdPicture& picture, double x, double y, std::optional<double> width = std::nullopt,
                       std::optional<double> height = std::nullopt);
+    // Paints a bitmap at its own size, pixel for pixel (a copy of its rows
+    // when it is in Image's format).
+    void PaintPicture(const DeviceBitmap& bitmap, double x, double y);
     // Prints one line of text in ForeColor with FontName/FontSize, the top of
     // the line at CurrentY, its left at CurrentX, on a transparent background;
     // then CurrentX goes to 0 and CurrentY down by the line's height.
