@@ -1,7 +1,6 @@
 // One letter: the area-averaging reduction of a 300 x 300 master at the sizes
 // a chart uses (12 pixels for "6 / 5" on a small screen up to 560, which
-// enlarges), on pixel arrays alone and on picture boxes as the test window
-// runs it (read both pictures, reduce, write back, keep as the picture).
+// enlarges).
 #include "BenchScreens.h"
 #include "acuity/Reduction.h"
 #include "bitmap/DDBHelper.h"
@@ -47,28 +46,5 @@ void BM_AveragePixels(benchmark::State& state) {
     state.SetLabel("pixel arrays");
 }
 BENCHMARK(BM_AveragePixels)->Arg(12)->Arg(42)->Arg(140)->Arg(299)->Arg(560)->Unit(benchmark::kMicrosecond);
-
-void BM_AveragePixelsOnBoxes(benchmark::State& state) {
-    const int size = int(state.range(0));
-    ui::PictureBox& source = master();
-    ui::PictureBox target;
-    target.setBorderStyle(ui::PictureBox::BorderStyle::None);
-    target.setBackColor(Qt::white);
-    target.setScaleMode(ui::ScaleMode::Pixels);
-    target.resize(size, size);
-    const acuity::ReduceParams params =
-        acuity::MakeReduceParams(0, 0, 300, 300, 0, 0, float(size), float(size), "snellen1.ReducePicture");
-    for (auto _ : state) {
-        PixelArray sourcePixels, targetPixels;
-        int16_t depth = 0;
-        DDBHelper::GetBitmapPixels(source, sourcePixels, depth);
-        DDBHelper::GetBitmapPixels(target, targetPixels, depth);
-        acuity::AveragePixels(sourcePixels, targetPixels, params, "snellen1.AveragePixels");
-        DDBHelper::SetBitmapPixels(target, depth, targetPixels);
-        target.setPicture(ui::StdPicture(target.Image()));
-    }
-    state.SetLabel("picture boxes, 32-bit display");
-}
-BENCHMARK(BM_AveragePixelsOnBoxes)->Arg(12)->Arg(42)->Arg(140)->Arg(299)->Arg(560)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
