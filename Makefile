@@ -27,8 +27,7 @@ test: build sanitize-build
 	(cd $(SANITIZE_DIR) && ctest --output-on-failure -j $(JOBS)) || status=1; \
 	exit $$status
 
-# The normal build's tests alone (CI's Debian 13 run, where the sanitizer
-# build does not fit CI's time too).
+# The normal build's tests alone, without the sanitizer build.
 .PHONY: test-normal
 test-normal: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)

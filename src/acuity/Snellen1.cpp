@@ -225,8 +225,9 @@ void snellen1::PicDest_KeyDown(int keyCode, int) {
 void snellen1::PicDest_DblClick() { newChart(); }
 
 void snellen1::newChart() {
-    // Input still queued for a window that has been closed draws nothing.
-    if (isUnloaded()) return;
+    // Input still queued for a window that has been closed, or that arrives
+    // while the box saying a chart could not be drawn is up, draws nothing.
+    if (isUnloaded() || leavingAfterMessage_) return;
     if (passes_.busy()) {
         passes_.askRedraw();
         return;

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <vector>
 
 #include <fcntl.h>
@@ -106,12 +107,21 @@ std::string linkedFile(const std::string& path) {
     return file.string();
 }
 
-// What open() would give a new file: read and write for all, less the umask.
-mode_t newFileMode() {
-    // The umask can only be read by setting it.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+// A new file beside the target under a name of its own, made as any new file
+// is: read and write for all, less the umask (which the kernel applies, so
+// the process never changes it under Qt's threads). Sets `path`.
+int createTemporary(const std::string& folder, std::string& path) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device random;
+    std::uniform_int_distribution<std::size_t> letter(0, sizeof kLetters - 2);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = folder + ".screen.dat.";
+        for (int i = 0; i < 6; ++i) path += kLetters[letter(random)];
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 // Overwrites the file's bytes, shortens it to them and flushes it.
@@ -162,8 +172,8 @@ void SaveScreenFile(const std::string& folder, int16_t width, int16_t height, co
     const std::string target =
         linkedFile(FindScreenFile(folder).value_or(withSeparator(folder) + kScreenFileName));
     const std::string bytes = ScreenFileContent(width, height);
-    std::string temp = target.substr(0, target.rfind('/') + 1) + ".screen.dat.XXXXXX";
-    const int fd = ::mkstemp(temp.data());
+    std::string temp;
+    const int fd = createTemporary(target.substr(0, target.rfind('/') + 1), temp);
     if (fd < 0) {
         // A folder that takes no new files may still hold a file the user
         // can write: then it is rewritten where it lies.
@@ -175,13 +185,12 @@ void SaveScreenFile(const std::string& folder, int16_t width, int16_t height, co
         ::unlink(temp.c_str());
         return saveError(target, error, errorSource);
     };
-    // mkstemp creates the file for its owner only: the new file takes the
-    // permissions of the one it replaces (a private 0600 file stays private),
-    // never its set-id or sticky bits, and a first settings file those the
-    // user's umask leaves.
+    // A file that replaces another takes its permissions (a private 0600
+    // file stays private), never its set-id or sticky bits; a first one
+    // keeps what the umask left.
     struct stat old {};
-    const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 0777) : newFileMode();
-    if (!writeAll(fd, bytes) || ::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
+    const bool replaces = ::stat(target.c_str(), &old) == 0;
+    if ((replaces && ::fchmod(fd, old.st_mode & 0777) != 0) || !writeAll(fd, bytes) || ::fsync(fd) != 0) {
         const int error = errno;
         ::close(fd);
         throw abandon(error);

@@ -34,8 +34,22 @@ e2e_cleanup() {
         [[ ${E2E_PIDS[i]} == -* || $(ps -o ppid= -p "${E2E_PIDS[i]}" 2>/dev/null | tr -d ' ') == "$BASHPID" ]] || continue
         kill -- "${E2E_PIDS[i]}" 2>/dev/null || true
     done
+    # A group cannot be waited for: it is watched until nothing of it runs
+    # (its leader, this script's child, stays as a zombie until waited for),
+    # for five seconds at most, and then killed.
+    local pid end
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
-        wait "${E2E_PIDS[i]}" 2>/dev/null || true
+        pid=${E2E_PIDS[i]}
+        if [[ $pid == -* ]]; then
+            for ((end = SECONDS + 5; SECONDS < end; )); do
+                ps -e -o pgid=,stat= | awk -v group="${pid#-}" '$1 == group && $2 !~ /^Z/ { found = 1 } END { exit !found }' ||
+                    break
+                sleep 0.1
+            done
+            kill -KILL -- "$pid" 2>/dev/null || true
+            pid=${pid#-}
+        fi
+        wait "$pid" 2>/dev/null || true
     done
     # The sanitizer build writes its reports into the program's log, also
     # when the program ends normally: any report fails the test.

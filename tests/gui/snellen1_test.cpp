@@ -504,20 +504,27 @@ private slots:
             QVERIFY(menu.isVisible());
         }
 
-        // The screen changes while the box that says the chart cannot be
-        // redrawn is up: the chart stays under the box and ends after it.
+        // The screen changes, and a new chart is asked for, while the box
+        // that says the chart cannot be redrawn is up: the chart stays under
+        // the box, draws nothing more and ends after it.
         emit menu.Option4->dblClick();
         QPointer<snellen1> chart = ui::Forms::find<snellen1>();
         QVERIFY(chart);
         ui::DialogSeam::disable();
         QString told;
+        int boxes = 0;
+        const QMessageBox* first = nullptr;
         bool chartUnderBox = false;
         QTimer watcher;
         connect(&watcher, &QTimer::timeout, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !told.isEmpty()) return;
+            if (!box || box == first) return;
+            if (++boxes > 1) return box->accept();
+            first = box;
             told = box->text();
             emit screen->geometryChanged(screen->geometry());
+            postKey(chart->PicDest, Qt::Key_Space);
+            postDoubleClick(chart->PicDest);
             // Let the box's own event loop turn before it is answered.
             QTimer::singleShot(50, box, [&, box] {
                 chartUnderBox = chart && chart->isVisible();
@@ -528,6 +535,7 @@ private slots:
         useScreen({.depth = 4});
         QTest::keyClick(chart->PicDest, Qt::Key_Space);
         QVERIFY(told.startsWith(QStringLiteral("The chart could not be drawn.")));
+        QCOMPARE(boxes, 1);
         QVERIFY(chartUnderBox);
         QTRY_VERIFY(chart.isNull());
         QVERIFY(menu.isVisible());

@@ -126,6 +126,24 @@ lumeye::acuity::LineSizeTable letterSizes(int widthMM) {
     return table.LetterSizes;
 }
 
+// A row's E on a television: its picture worked out from the diagonal, the
+// height the program means for that width and the whole pixels it draws.
+struct RowOnTelevision {
+    int widthMM;
+    int heightMM;
+    double meant;
+    double pixels;
+    double shown;
+};
+RowOnTelevision rowOnTelevision(int inches, int across, int down, int row) {
+    const double diagonal = inches * 25.4;
+    const int width = static_cast<int>(std::lround(diagonal * across / std::hypot(across, down)));
+    const int height = static_cast<int>(std::lround(diagonal * down / std::hypot(across, down)));
+    const double meant = letterSizes(width)[row];
+    const double pixels = lumeye::roundHalfEven(down / double(height) * meant);
+    return {width, height, meant, pixels, pixels * height / down};
+}
+
 int rowLabelled(const std::string& label) {
     for (int r = 1; r <= lumeye::acuity::kMaxRows; ++r)
         if (label == lumeye::acuity::RowLabel(r)) return r;
@@ -375,22 +393,44 @@ TEST_F(CompiledHelp, TheCalibrationExampleIsWhatTheChartDraws) {
     for (auto it = std::sregex_iterator(chart.begin(), chart.end(), television); it != std::sregex_iterator(); ++it) {
         const std::smatch& m = *it;
         SCOPED_TRACE(m.str());
-        const double diagonal = std::stoi(m[1]) * 25.4;
-        const int across = std::stoi(m[2]), down = std::stoi(m[3]);
-        const int width = std::stoi(m[4]), height = std::stoi(m[5]);
-        EXPECT_EQ(std::lround(diagonal * across / std::hypot(across, down)), width);
-        EXPECT_EQ(std::lround(diagonal * down / std::hypot(across, down)), height);
-        const double meant = letterSizes(width)[rowLabelled(m[6])];
-        const double pixels = lumeye::roundHalfEven(down / double(height) * meant);
-        const double shown = pixels * height / down;
-        EXPECT_EQ(std::lround(pixels), std::stoi(m[7]));
-        EXPECT_EQ(twoDecimals(shown), m[8]);
-        EXPECT_EQ(twoDecimals(meant), m[9]);
-        EXPECT_EQ(std::lround(100 * std::abs(shown / meant - 1)), std::stoi(m[10]));
-        EXPECT_EQ(m[11], shown < meant ? "small" : "big");
+        const auto row = rowOnTelevision(std::stoi(m[1]), std::stoi(m[2]), std::stoi(m[3]), rowLabelled(m[6]));
+        EXPECT_EQ(row.widthMM, std::stoi(m[4]));
+        EXPECT_EQ(row.heightMM, std::stoi(m[5]));
+        EXPECT_EQ(std::lround(row.pixels), std::stoi(m[7]));
+        EXPECT_EQ(twoDecimals(row.shown), m[8]);
+        EXPECT_EQ(twoDecimals(row.meant), m[9]);
+        EXPECT_EQ(std::lround(100 * std::abs(row.shown / row.meant - 1)), std::stoi(m[10]));
+        EXPECT_EQ(m[11], row.shown < row.meant ? "small" : "big");
         ++televisions;
     }
-    EXPECT_EQ(televisions, 2);
+    EXPECT_EQ(televisions, 3);
+}
+
+TEST_F(CompiledHelp, BothPagesGiveTheWorstRoundingOfTheTelevisionsTheyName) {
+    const std::string figure =
+        R"re(the E's of the smallest rows may be up to (\d+)% too big or too small on a television with )re"
+        R"re((\d+) x (\d+) pixels up to (\d+) inches, and up to (\d+)% on one from (\d+) to (\d+) inches)re";
+    const auto chart = said(text("/chart.htm"), figure);
+    ASSERT_EQ(chart.size(), 7u);
+    EXPECT_EQ(said(text("/screen-size.htm"), figure), chart);
+    const int across = std::stoi(chart[1]), down = std::stoi(chart[2]);
+    // The furthest off any E of the rows the chart shows, over whole inches
+    // from the smallest picture the program takes.
+    const auto worstPercent = [&](int fromInches, int toInches) {
+        double worst = 0;
+        for (int inches = fromInches; inches <= toInches; ++inches) {
+            const int height = rowOnTelevision(inches, across, down, 1).heightMM;
+            if (height < minimumMM()) continue;
+            for (int r = 1; r <= lumeye::acuity::LineCountFor(static_cast<int16_t>(height)); ++r) {
+                const auto row = rowOnTelevision(inches, across, down, r);
+                worst = std::max(worst, std::abs(row.shown / row.meant - 1));
+            }
+        }
+        return std::lround(100 * worst);
+    };
+    EXPECT_EQ(worstPercent(1, std::stoi(chart[3])), std::stoi(chart[0]));
+    EXPECT_EQ(std::stoi(chart[5]), std::stoi(chart[3]) + 1);
+    EXPECT_EQ(worstPercent(std::stoi(chart[5]), std::stoi(chart[6])), std::stoi(chart[4]));
 }
 
 TEST_F(CompiledHelp, TheRoomTheChartNeedsIsTheLayouts) {
