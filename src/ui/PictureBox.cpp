@@ -211,8 +211,9 @@ void PictureBox::ZOrder(int position) {
 }
 
 void PictureBox::Refresh() {
-    update(rect());
+    // Either at once or when shown: both at once would send a canvas twice.
     if (isVisible()) repaint();
+    else update(rect());
 }
 
 void PictureBox::setShownByServer(bool on) {
