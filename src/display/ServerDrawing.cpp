@@ -113,7 +113,8 @@ public:
     Window& operator=(const Window&) = delete;
     ~Window() {
         if (segment_) {
-            // The server reads a half until it answers what was asked after it.
+            // The server detaches after reading every image before; answers
+            // not waited for are dropped.
             for (auto& fence : fences_)
                 if (fence) xcb_discard_reply(c_, *fence);
             xcb_shm_detach(c_, segment_);
@@ -146,17 +147,22 @@ public:
             return rows.bits + size_t(y) * size_t(rows.bytesPerLine) + size_t(pixels.left()) * bytesPerPixel;
         };
         if (paddedRow <= kHalfBytes && attachSegment()) {
-            const int bandRows = int(kHalfBytes / paddedRow);
-            for (int top = pixels.top(); top <= pixels.bottom(); top += bandRows) {
-                const int count = std::min(bandRows, pixels.bottom() + 1 - top);
-                uint8_t* band = half(next_);
-                for (int y = 0; y < count; ++y) std::memcpy(band + paddedRow * size_t(y), firstByte(top + y), rowBytes);
+            for (int top = pixels.top(); top <= pixels.bottom();) {
+                int fit = int((kHalfBytes - used_) / paddedRow);
+                if (fit == 0) {
+                    takeOtherHalf();
+                    fit = int(kHalfBytes / paddedRow);
+                }
+                const int count = std::min(fit, pixels.bottom() + 1 - top);
+                const size_t offset = size_t(half_) * kHalfBytes + used_;
+                for (int y = 0; y < count; ++y)
+                    std::memcpy(memory_ + offset + paddedRow * size_t(y), firstByte(top + y), rowBytes);
                 xcb_shm_put_image(c_, id_, gc_, uint16_t(pixels.width()), uint16_t(count), 0, 0,
                                   uint16_t(pixels.width()), uint16_t(count), int16_t(at.x() + pixels.left()),
                                   int16_t(at.y() + top), depth_, XCB_IMAGE_FORMAT_Z_PIXMAP, 0, segment_,
-                                  uint32_t(size_t(next_) * kHalfBytes));
-                fences_[next_] = xcb_get_input_focus(c_).sequence;
-                next_ ^= 1;
+                                  uint32_t(offset));
+                used_ = std::min(kHalfBytes, (used_ + paddedRow * size_t(count) + 63) / 64 * 64);
+                top += count;
             }
             xcb_flush(c_);
             return;
@@ -209,13 +215,16 @@ private:
         return true;
     }
 
-    // A half of the segment, once the server has read what was sent from it.
-    uint8_t* half(int which) {
-        if (auto& fence = fences_[which]) {
+    // Images fill a half one after the other; when it is full, the other
+    // half is taken once the server has read what was sent from it.
+    void takeOtherHalf() {
+        fences_[half_] = xcb_get_input_focus(c_).sequence;
+        half_ ^= 1;
+        used_ = 0;
+        if (auto& fence = fences_[half_]) {
             std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus_cookie_t{*fence}, nullptr));
             fence.reset();
         }
-        return memory_ + size_t(which) * kHalfBytes;
     }
 
     xcb_connection_t* c_;
@@ -227,8 +236,11 @@ private:
     bool triedSegment_ = false;
     uint32_t segment_ = 0;
     uint8_t* memory_ = nullptr;
+    // The request after the last image sent from each half: the server has
+    // read the half once it answers.
     std::array<std::optional<unsigned int>, 2> fences_;
-    int next_ = 0;
+    int half_ = 0;
+    size_t used_ = 0;
 };
 
 bool ServerDrawing::possible(PixelLayout layout) {

@@ -290,7 +290,10 @@ private slots:
             }
         } counter;
         box.installEventFilter(&counter);
+        // Areas of several sizes, sent one after the other.
         box.FillBox(101, 203, 356, 987, Qt::blue);
+        box.FillBox(900, 5, 1270, 420, Qt::red);
+        box.PSet(1200, 900, Qt::green);
         box.Refresh();
         for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
         QCOMPARE(counter.paints, 1);
