@@ -119,23 +119,12 @@ private:
 QRect bounds(const DeviceBitmap& b) { return QRect(0, 0, b.width(), b.height()); }
 }  // namespace
 
-int bitsPixelOf(PixelLayout layout) {
-    switch (layout) {
-    case PixelLayout::Mono1: return 1;
-    case PixelLayout::Vga4: return 4;
-    case PixelLayout::Indexed8: return 8;
-    case PixelLayout::Rgb555:
-    case PixelLayout::Rgb565: return 16;
-    case PixelLayout::Bgr24: return 24;
-    case PixelLayout::Bgrx32: return 32;
-    }
-    return 0;
-}
-
 int32_t widthBytesOf(PixelLayout layout, int32_t width) {
     const int64_t bits = int64_t(width) * bitsPixelOf(layout);
     return int32_t((bits + 15) / 16 * 2);
 }
+
+uint32_t pixelValueOf(PixelLayout layout, QRgb colour) { return PixelFormat(layout).encode(colour); }
 
 PixelLayout layoutForDisplay(const ScreenInfo& screen) {
     const int depth = screen.depth;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/PixelLayout.h"
 #include "core/ZeroedMemory.h"
 
 #include <QImage>
@@ -13,24 +14,17 @@ namespace lumeye::ui {
 
 struct ScreenInfo;
 
-// How one pixel of the display is stored in memory.
-enum class PixelLayout {
-    Mono1,    // 1 bit, most significant bit first: 0 black, 1 white
-    Vga4,     // 4 bits, high nibble first: the 16 standard colours
-    Indexed8, // 1 byte: an index into the system palette
-    Rgb555,   // 16-bit word, low byte first: bit 15 clear, red 10-14, green 5-9, blue 0-4
-    Rgb565,   // 16-bit word, low byte first: red 11-15, green 5-10, blue 0-4
-    Bgr24,    // 3 bytes: blue, green, red
-    Bgrx32,   // 4 bytes: blue, green, red, unused
-};
+using lumeye::bitsPixelOf;
+using lumeye::PixelLayout;
 
-int bitsPixelOf(PixelLayout layout);
 // Bytes per row: the row's bits padded to an even number of bytes.
 int32_t widthBytesOf(PixelLayout layout, int32_t width);
 // The layout of a display from its depth, and its bits per pixel where given:
 // 1 mono, 2-4 the 16 colours, 5-8 palette indexes, 15 and 16 5-5-5 and 5-6-5
 // words, 24 packed only when the screen says 24 bits per pixel, else 32.
 PixelLayout layoutForDisplay(const ScreenInfo& screen);
+// The value a layout stores for a colour: the nearest colour it holds.
+uint32_t pixelValueOf(PixelLayout layout, QRgb colour);
 
 // The record that describes a bitmap: 24 bytes, as the pixel helpers read it.
 struct BITMAP {

@@ -22,10 +22,6 @@ std::unordered_map<std::type_index, Form*>& registry() {
 
 Form::Form() { setClient(new QWidget); }
 
-QPaintEngine* Form::paintEngine() const {
-    return testAttribute(Qt::WA_PaintOnScreen) ? nullptr : QMainWindow::paintEngine();
-}
-
 void Form::setClient(QWidget* area) {
     area->setObjectName(QStringLiteral("client"));
     setCentralWidget(area);

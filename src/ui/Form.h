@@ -34,8 +34,6 @@ public:
     bool isUnloaded() const { return unloaded_; }
 
     QWidget* client() const;
-    // None while a canvas shows itself as the whole window (on Wayland).
-    QPaintEngine* paintEngine() const override;
 
     // Outer position and size on the screen in layout units.
     double Left() const;

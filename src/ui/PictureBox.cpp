@@ -219,27 +219,29 @@ void PictureBox::ZOrder(int position) {
 }
 
 void PictureBox::Refresh() {
-    update(rect());
+    // Either at once or when shown: both at once would send a canvas twice.
     if (isVisible()) repaint();
+    else update(rect());
 }
 
-void PictureBox::setShownByServer(bool on) {
-    shownByServer_ = on && border_ == BorderStyle::None && DirectDrawing::possibleFor(layoutForDisplay(Screen::info()));
-    setAttribute(Qt::WA_NativeWindow, shownByServer_);
-    setAttribute(Qt::WA_PaintOnScreen, shownByServer_);
-    setAttribute(Qt::WA_NoSystemBackground, shownByServer_);
+void PictureBox::setDrawnByServer(bool on) {
+    drawnByServer_ = on && border_ == BorderStyle::None &&
+                     display::ServerDrawing::possible(layoutForDisplay(Screen::info()));
+    setAttribute(Qt::WA_NativeWindow, drawnByServer_);
+    setAttribute(Qt::WA_PaintOnScreen, drawnByServer_);
+    setAttribute(Qt::WA_NoSystemBackground, drawnByServer_);
 }
 
-QPaintEngine* PictureBox::paintEngine() const { return shownByServer_ ? nullptr : QWidget::paintEngine(); }
+QPaintEngine* PictureBox::paintEngine() const { return drawnByServer_ ? nullptr : QWidget::paintEngine(); }
 
 // ---- events
 
-void PictureBox::showThroughServer(const QRegion& exposed) {
+void PictureBox::drawThroughServer(const QRegion& exposed) {
     const DeviceBitmap& image = surface();
-    if (!display_.begin(*this, image.layout())) {
+    if (!server_.begin(*this, image.layout())) {
         // The window's own visual stores pixels otherwise than the image: Qt
         // draws the box from now on.
-        setShownByServer(false);
+        setDrawnByServer(false);
         update();
         return;
     }
@@ -249,15 +251,16 @@ void PictureBox::showThroughServer(const QRegion& exposed) {
     // Qt answers one expose of a window that paints on screen twice, as an
     // expose and as a paint event: the second finds it all sent already.
     if ((pixels - sentThisTurn_).isEmpty()) return;
-    display_.fill(pixels - drawnOn_, backColor_.rgb());
-    for (const QRect& r : pixels & drawnOn_) display_.put(image, r, QPoint(0, 0));
+    server_.fill(pixels - drawnOn_, pixelValueOf(image.layout(), backColor_.rgb()));
+    for (const QRect& r : pixels & drawnOn_)
+        server_.put({image.bits(), image.width(), image.height(), image.widthBytes()}, r, QPoint(0, 0));
     if (sentThisTurn_.isEmpty()) QTimer::singleShot(0, this, [this] { sentThisTurn_ = QRegion(); });
     sentThisTurn_ += pixels;
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
-    if (shownByServer_) {
-        showThroughServer(event->region());
+    if (drawnByServer_) {
+        drawThroughServer(event->region());
         return;
     }
     QPainter p(this);

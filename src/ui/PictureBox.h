@@ -1,9 +1,9 @@
 #pragma once
 
+#include "display/ServerDrawing.h"
 #include "ui/BoxScale.h"
 #include "ui/Control.h"
 #include "ui/DeviceBitmap.h"
-#include "ui/DirectDrawing.h"
 #include "ui/Palette.h"
 #include "ui/StdPicture.h"
 
@@ -137,11 +137,12 @@ public:
     void ZOrder(int position = 0);
     // Repaints the box on screen now from Image.
     void Refresh();
-    // Where the display draws on windows itself (X11), has it show Image: it
-    // fills what is still BackColor and is sent only what was drawn, with no
-    // copy of Image in the window's backing store. For a borderless canvas
-    // that covers the screen; elsewhere Qt draws the box as any other.
-    void setShownByServer(bool on);
+    // Where the X server can draw on the box (see display::ServerDrawing), has
+    // it show Image: it fills what is still BackColor and is sent only what was
+    // drawn, with no copy of Image in the window's backing store. For a
+    // borderless canvas that covers the screen; elsewhere Qt draws the box as
+    // any other.
+    void setDrawnByServer(bool on);
     QPaintEngine* paintEngine() const override;
 
 signals:
@@ -169,7 +170,7 @@ private:
     // Records an area of Image as drawn on and repaints the part of the box that shows it.
     void showArea(const QRect& area);
     QRegion pictureArea() const;
-    void showThroughServer(const QRegion& exposed);
+    void drawThroughServer(const QRegion& exposed);
     void paintBorder(QPainter& painter);
 
     mutable DeviceBitmap image_;
@@ -182,8 +183,8 @@ private:
     std::optional<QSize> exactInner_; // set by setInnerPixels while the box keeps that size
     bool autoRedraw_ = false;
     bool autoSize_ = false;
-    bool shownByServer_ = false;
-    DirectDrawing display_;
+    bool drawnByServer_ = false;
+    display::ServerDrawing server_;
     // Where Image may differ from BackColor, in its pixels.
     mutable QRegion drawnOn_;
     // What was sent to the X server in this turn of the event loop, and not

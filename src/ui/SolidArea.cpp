@@ -1,6 +1,7 @@
 #include "ui/SolidArea.h"
 
 #include "ui/BoxScale.h"
+#include "ui/DeviceBitmap.h"
 #include "ui/Fonts.h"
 #include "ui/Screen.h"
 
@@ -10,25 +11,27 @@ namespace lumeye::ui {
 
 SolidArea::SolidArea(const QColor& colour, QWidget* parent) : QWidget(parent) {
     setBackColor(this, colour);
-    setFilledByDisplay(DirectDrawing::possibleFor(layoutForDisplay(Screen::info())));
+    setDrawnByServer(display::ServerDrawing::possible(layoutForDisplay(Screen::info())));
 }
 
-void SolidArea::setFilledByDisplay(bool on) {
-    byDisplay_ = on;
+void SolidArea::setDrawnByServer(bool on) {
+    drawnByServer_ = on;
     if (on) setAttribute(Qt::WA_NativeWindow);
     setAttribute(Qt::WA_PaintOnScreen, on);
     setAttribute(Qt::WA_NoSystemBackground, on);
 }
 
-QPaintEngine* SolidArea::paintEngine() const { return byDisplay_ ? nullptr : QWidget::paintEngine(); }
+QPaintEngine* SolidArea::paintEngine() const { return drawnByServer_ ? nullptr : QWidget::paintEngine(); }
 
 void SolidArea::paintEvent(QPaintEvent* event) {
-    if (!byDisplay_) return;  // the background is filled by Qt
-    if (display_.begin(*this, layoutForDisplay(Screen::info()))) {
-        display_.fill(devicePixelsOf(event->region(), devicePixelRatioF()), palette().color(backgroundRole()).rgb());
+    if (!drawnByServer_) return;  // the background is filled by Qt
+    const PixelLayout layout = layoutForDisplay(Screen::info());
+    if (server_.begin(*this, layout)) {
+        server_.fill(devicePixelsOf(event->region(), devicePixelRatioF()),
+                     pixelValueOf(layout, palette().color(backgroundRole()).rgb()));
     } else {
         // The window's own visual stores pixels otherwise: Qt fills it from now on.
-        setFilledByDisplay(false);
+        setDrawnByServer(false);
         update();
     }
 }

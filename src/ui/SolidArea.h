@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/DirectDrawing.h"
+#include "display/ServerDrawing.h"
 
 #include <QColor>
 #include <QWidget>
@@ -8,9 +8,9 @@
 namespace lumeye::ui {
 
 // An area of one colour, for a form's client area that covers the screen.
-// Where the display draws on windows itself (X11) it fills the area and only
-// the controls on it are drawn through Qt, so it takes no screen-sized image
-// in the window's backing store.
+// Where the X server can draw on it, the server fills the area and only the
+// controls on it are drawn through Qt, so it takes no screen-sized image in
+// the window's backing store.
 class SolidArea : public QWidget {
 public:
     SolidArea(const QColor& colour, QWidget* parent = nullptr);
@@ -20,9 +20,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void setFilledByDisplay(bool on);
-    bool byDisplay_ = false;
-    DirectDrawing display_;
+    void setDrawnByServer(bool on);
+    bool drawnByServer_ = false;
+    display::ServerDrawing server_;
 };
 
 }  // namespace lumeye::ui

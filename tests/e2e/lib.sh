@@ -80,7 +80,8 @@ fail() {
 pass() { echo "PASS: $*"; }
 
 # start_xvfb WIDTH HEIGHT DEPTH [DPI]: starts Xvfb on a display it picks
-# itself (so parallel tests never share one) and exports DISPLAY.
+# itself (so parallel tests never share one) and exports DISPLAY; XVFB_ARGS
+# are more of its options.
 start_xvfb() {
     local width=$1 height=$2 depth=$3 dpi=${4:-96}
     # A file of its own: a number left by an earlier server would be read as this one's.
@@ -89,7 +90,7 @@ start_xvfb() {
     # Its screen also in a file (XWD), which can be read without asking the server.
     XVFB_FBDIR=$(mktemp -d "$E2E_TMP/xvfb-screen.XXXX")
     Xvfb -displayfd 3 -screen 0 "${width}x${height}x${depth}" -dpi "$dpi" -nolisten tcp -fbdir "$XVFB_FBDIR" \
-        3>"$numfile" >"$E2E_TMP/xvfb.log" 2>&1 &
+        ${XVFB_ARGS:-} 3>"$numfile" >"$E2E_TMP/xvfb.log" 2>&1 &
     E2E_PIDS+=("$!")
     use_x_server "$!" "$numfile" "$E2E_TMP/xvfb.log" Xvfb
 }

@@ -5,9 +5,10 @@
 #include "ui/Control.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
-#include "ui/DirectDrawing.h"
+#include "display/ServerDrawing.h"
 #include "ui/Fonts.h"
 #include "ui/Form.h"
+#include "ui/PictureBox.h"
 #include "ui/Screen.h"
 
 #include <QAction>
@@ -16,9 +17,12 @@
 #include <QDBusConnection>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
+
+#include <random>
 
 using namespace lumeye;
 using namespace lumeye::ui;
@@ -248,11 +252,52 @@ private slots:
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
         }
-        QVERIFY(DirectDrawing::possibleFor(PixelLayout::Bgrx32));
-        QVERIFY(!DirectDrawing::possibleFor(PixelLayout::Rgb565));
-        QVERIFY(DirectDrawing().begin(plain, PixelLayout::Bgrx32));
-        QVERIFY(!DirectDrawing().begin(plain, PixelLayout::Rgb565));
-        QVERIFY(!DirectDrawing().begin(translucent, PixelLayout::Bgrx32));
+        using display::ServerDrawing;
+        QVERIFY(ServerDrawing::possible(PixelLayout::Bgrx32));
+        QVERIFY(!ServerDrawing::possible(PixelLayout::Rgb565));
+        QVERIFY(ServerDrawing().begin(plain, PixelLayout::Bgrx32));
+        QVERIFY(!ServerDrawing().begin(plain, PixelLayout::Rgb565));
+        QVERIFY(!ServerDrawing().begin(translucent, PixelLayout::Bgrx32));
+    }
+
+    // Run on X (e2e_global_menu), with MIT-SHM and without: a canvas the
+    // server draws shows its image exactly, in bands of rows, whole and in
+    // part, and Refresh sends it once.
+    void serverShowsTheCanvasExactly() {
+        if (QGuiApplication::platformName() != QStringLiteral("xcb")) QSKIP("X windows only");
+        PictureBox box;
+        box.setBorderStyle(PictureBox::BorderStyle::None);
+        box.setDrawnByServer(true);
+        box.move(0, 0);
+        box.resize(1271, 1000);  // several bands, rows of an odd width
+        DeviceBitmap& image = box.Image();
+        std::mt19937 random(7);
+        for (int64_t i = 0; i < image.byteCount(); ++i) image.bits()[i] = uint8_t(random());
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QCoreApplication::processEvents();
+        const auto shown = [&box] {
+            return box.screen()->grabWindow(box.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        QCOMPARE(shown(), box.Image().toImage());
+
+        class : public QObject {
+        public:
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* event) override {
+                paints += event->type() == QEvent::Paint;
+                return false;
+            }
+        } counter;
+        box.installEventFilter(&counter);
+        // Areas of several sizes, sent one after the other.
+        box.FillBox(101, 203, 356, 987, Qt::blue);
+        box.FillBox(900, 5, 1270, 420, Qt::red);
+        box.PSet(1200, 900, Qt::green);
+        box.Refresh();
+        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+        QCOMPARE(counter.paints, 1);
+        QCOMPARE(shown(), box.Image().toImage());
     }
 
     // The test's fontconfig has a Verdana (tests/gui/verdana-fonts.conf.in) but no Tahoma.
