@@ -34,8 +34,8 @@ Desktop findDesktop(int argc, char* argv[]) {
 void prepareDisplay(int argc, char* argv[]) {
     const Desktop desktop = findDesktop(argc, argv);
     const PlatformChoice choice = choosePlatform(desktop);
-    if (choice.platform != desktop.platformAsked && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", choice.platform);
+    // (An empty QT_QPA_PLATFORM asks for nothing, for Qt as here.)
+    if (desktop.platformAsked.isEmpty() && !choice.platform.isEmpty()) qputenv("QT_QPA_PLATFORM", choice.platform);
     // Qt 6.4's Wayland plugin asks its GPU buffer integration whether it may
     // draw window frames, and that question alone loads the GPU driver (Mesa
     // with LLVM: tens of megabytes): not asked where the compositor frames

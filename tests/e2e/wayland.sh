@@ -4,7 +4,8 @@
 # shown as Qt draws it and the chart covering the output with its letters
 # where the layout puts them, the compositor showing exactly the canvas's
 # pixels, and the menu back after Escape; also with Qt's own scale factors and
-# on an output of scale 2. Weston frames no windows: Qt draws the menu's.
+# on an output of scale 2. Weston frames no windows: Qt draws the menu's. A
+# stale DISPLAY does not keep the menu away.
 source "$(dirname "$0")/lib.sh"
 : "${SNELLEN1_TEST:?SNELLEN1_TEST must name the GUI test of the test window}"
 
@@ -24,6 +25,15 @@ caption=$(ocr "$E2E_TMP/menu.png" "$MX" $((MY - 64)) 690 64)
 [[ $caption == *"Lumeye - Home Edition 2.2"* ]] || fail "no caption above the menu: '$caption'"
 stop_app
 pass "the menu appears on Weston, its client area at $MENU_BOX, framed by Qt with its caption"
+
+# A DISPLAY naming no X server (left by a terminal multiplexer or sudo) and no
+# platform asked for: the program goes on to the compositor.
+stale=200
+while [[ -e /tmp/.X11-unix/X$stale || -e /tmp/.X$stale-lock ]]; do stale=$((stale + 1)); done
+QT_QPA_PLATFORM= DISPLAY=:$stale start_app
+wait_menu weston_screenshot
+stop_app
+pass "with DISPLAY :$stale naming no X server the menu appears on Weston"
 
 # gui_test WHAT: the test window's GUI test on this compositor. Its windows
 # go without Qt's frames: on Qt 6.4 those load Mesa's driver, which leaves
