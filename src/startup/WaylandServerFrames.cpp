@@ -40,9 +40,10 @@ bool waitFor(wl_display* display, const bool& done) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         pollfd fd = {wl_display_get_fd(display), POLLIN, 0};
         const int ready = left.count() > 0 ? poll(&fd, 1, static_cast<int>(left.count())) : 0;
+        const bool interrupted = ready < 0 && errno == EINTR;
         if (ready <= 0) {
             wl_display_cancel_read(display);
-            if (ready < 0 && errno == EINTR) continue;
+            if (interrupted) continue;
             return false;
         }
         if (wl_display_read_events(display) < 0 || wl_display_dispatch_pending(display) < 0) return false;
