@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "startup/PlatformChoice.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
 #include "ui/Screen.h"
@@ -20,7 +21,7 @@ int main(int argc, char* argv[]) {
     // The canvas and the wait form's background have X windows of their own; the
     // pictures beside them need none.
     QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
-    lumeye::ui::Application::prepareDisplay(argc, argv);
+    lumeye::startup::prepareDisplay(argc, argv);
     QApplication app(argc, argv);
     if (const auto refusal = lumeye::ui::undrawableDisplay()) {
         std::fprintf(stderr, "lumeye: %s\n", qPrintable(*refusal));

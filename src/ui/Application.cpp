@@ -2,8 +2,6 @@
 
 #include "ui/Fonts.h"
 
-#include "display/PlatformChoice.h"
-
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -35,16 +33,6 @@ protected:
     }
 };
 }  // namespace
-
-void Application::prepareDisplay(int argc, char* argv[]) {
-    const display::PlatformChoice choice = display::choosePlatform(display::findDesktop(argc, argv));
-    if (!choice.platform.isEmpty()) qputenv("QT_QPA_PLATFORM", choice.platform);
-    // Qt 6.4's Wayland plugin asks its GPU buffer integration whether it may
-    // draw window frames, and that question alone loads the GPU driver (Mesa
-    // with LLVM: tens of megabytes): not asked where the compositor frames
-    // the windows itself.
-    if (!choice.qtFrames) qputenv("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1");
-}
 
 void Application::initialise(QApplication& app) {
     // One style everywhere, so the design colours and fonts look the same on

@@ -13,10 +13,6 @@ namespace lumeye::ui {
 // file opened by F1, key sending and ending the program.
 class Application {
 public:
-    // Chooses the platform plugin and whether Qt frames Wayland windows (see
-    // display::choosePlatform), from the environment and the program's
-    // command line: call before the QApplication is constructed.
-    static void prepareDisplay(int argc, char* argv[]);
     // Sets up the style, fonts and the F1 key for the whole program, which
     // ends only through End() or its own return from the event loop.
     static void initialise(QApplication& app);

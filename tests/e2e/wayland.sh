@@ -4,9 +4,11 @@
 # shown as Qt draws it and the chart covering the output with its letters
 # where the layout puts them, the compositor showing exactly the canvas's
 # pixels, and the menu back after Escape; also with Qt's own scale factors and
-# on an output of scale 2. Weston frames no windows: Qt draws the menu's.
+# on an output of scale 2. Weston frames no windows: Qt draws the menu's. A
+# stale DISPLAY does not keep the menu away.
 source "$(dirname "$0")/lib.sh"
 : "${SNELLEN1_TEST:?SNELLEN1_TEST must name the GUI test of the test window}"
+: "${LUMEYE_QT_VERSION:?LUMEYE_QT_VERSION must give the version of Qt the program is built with}"
 
 start_xvfb 1984 1144 24
 # The pointer off Weston's window, whose output would show its cursor.
@@ -22,8 +24,24 @@ wait_menu weston_screenshot
 MX=${MENU_BOX#*+}; MX=${MX%%+*}; MY=${MENU_BOX##*+}
 caption=$(ocr "$E2E_TMP/menu.png" "$MX" $((MY - 64)) 690 64)
 [[ $caption == *"Lumeye - Home Edition 2.2"* ]] || fail "no caption above the menu: '$caption'"
+# Qt 6.5 and later draw their frames into the window's shared memory; Qt 6.4
+# only through its GPU buffer integration, which maps the driver.
+driver="(on Qt $LUMEYE_QT_VERSION its frames map the GPU driver)"
+if [[ $(printf '%s\n' 6.5 "$LUMEYE_QT_VERSION" | sort -V | head -n 1) == 6.5 ]]; then
+    no_gpu_driver
+    driver="and no GPU driver mapped"
+fi
 stop_app
-pass "the menu appears on Weston, its client area at $MENU_BOX, framed by Qt with its caption"
+pass "the menu appears on Weston, its client area at $MENU_BOX, framed by Qt with its caption $driver"
+
+# A DISPLAY naming no X server (left by a terminal multiplexer or sudo) and no
+# platform asked for: the program goes on to the compositor.
+stale=200
+while [[ -e /tmp/.X11-unix/X$stale || -e /tmp/.X$stale-lock ]]; do stale=$((stale + 1)); done
+QT_QPA_PLATFORM= DISPLAY=:$stale start_app
+wait_menu weston_screenshot
+stop_app
+pass "with DISPLAY :$stale naming no X server the menu appears on Weston"
 
 # gui_test WHAT: the test window's GUI test on this compositor. Its windows
 # go without Qt's frames: on Qt 6.4 those load Mesa's driver, which leaves

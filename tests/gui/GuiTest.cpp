@@ -3,7 +3,7 @@
 #include "app/SizeTable.h"
 #include "app/State.h"
 #include "core/Random.h"
-#include "ui/Application.h"
+#include "startup/PlatformChoice.h"
 #include "ui/Dialogs.h"
 #include "ui/Form.h"
 #include "ui/Palette.h"
@@ -38,7 +38,7 @@ void knownScreen(int16_t widthMM, int16_t heightMM) {
 
 GuiTest::GuiTest() : startFolder_(QDir::currentPath()) {}
 
-void GuiTest::initMain() { ui::Application::prepareDisplay(0, nullptr); }
+void GuiTest::initMain() { startup::prepareDisplay(0, nullptr); }
 
 void GuiTest::init() {
     app::resetState();

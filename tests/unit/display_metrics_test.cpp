@@ -1,8 +1,6 @@
-// Measuring the display for the forms laid out on an 800 x 600 screen, and
-// choosing how to open it.
+// Measuring the display for the forms laid out on an 800 x 600 screen.
 #include "app/Module1.h"
 #include "core/Error.h"
-#include "display/PlatformChoice.h"
 
 #include <gtest/gtest.h>
 
@@ -66,37 +64,4 @@ TEST(MeasureDisplay, ZeroUnitsPerPixelIsADivisionByZero) {
 TEST(MeasureDisplay, ScreensWiderThan16BitsOverflow) {
     DisplayMetrics m;
     EXPECT_THROW(MeasureDisplay(m, 1.0, 1.0, 40000.0, 1000.0, "test"), Error);
-}
-
-// Somebody frames every window: the desktop where it can (an X client through
-// XWayland where the compositor frames no Wayland windows), else Qt.
-TEST(PlatformChoice, EveryWindowFramedByTheDesktopOrQt) {
-    using display::Desktop;
-    struct Row {
-        const char* desktop;
-        Desktop found;
-        QByteArray platform;
-        bool qtFrames;
-    };
-    const Row rows[] = {
-        {"GNOME or Weston with XWayland", {"", false, true}, "xcb", true},
-        {"Weston without XWayland", {"", false, false}, "", true},
-        {"KDE Plasma", {"", true, true}, "", false},
-        {"an X11 session", {"", std::nullopt, true}, "", true},
-        {"Wayland asked for on GNOME", {"wayland", false, true}, "wayland", true},
-        {"Wayland asked for on KDE Plasma", {"wayland", true, true}, "wayland", false},
-        {"X11 asked for", {"xcb", std::nullopt, true}, "xcb", true},
-    };
-    for (const Row& row : rows) {
-        const display::PlatformChoice choice = display::choosePlatform(row.found);
-        EXPECT_EQ(choice.platform, row.platform) << row.desktop;
-        EXPECT_EQ(choice.qtFrames, row.qtFrames) << row.desktop;
-    }
-}
-
-// A platform given on the command line counts as asked for, as Qt takes it.
-TEST(PlatformChoice, CommandLinePlatformObeyed) {
-    char program[] = "lumeye", option[] = "-platform", platform[] = "offscreen";
-    char* argv[] = {program, option, platform};
-    EXPECT_EQ(display::choosePlatform(display::findDesktop(3, argv)).platform, "offscreen");
 }

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-namespace lumeye::display {
+namespace lumeye::startup {
 
 // What the program finds of the desktop before it opens the display.
 struct Desktop {
@@ -15,14 +15,14 @@ struct Desktop {
 
 // How the program opens the display.
 struct PlatformChoice {
-    QByteArray platform;  // the platform plugin to use; empty: Qt's own choice
+    QByteArray platform;  // the platform plugins to try in turn; empty: Qt's own choice
     bool qtFrames = true; // whether Qt may draw frames on Wayland windows
 };
 
 // Every window a user moves or closes gets a frame from somebody: on a
 // Wayland compositor that draws none (GNOME, Weston) the program runs as an X
-// client through XWayland, which the desktop frames, or draws Qt's own frames
-// where there is no X server. A platform the user asked for is obeyed.
+// client through XWayland, which the desktop frames, or natively with Qt's
+// own frames where no X server answers. A platform the user asked for is obeyed.
 PlatformChoice choosePlatform(const Desktop& desktop);
 
 // The desktop as this process finds it: the environment, the command line,
@@ -30,7 +30,13 @@ PlatformChoice choosePlatform(const Desktop& desktop);
 Desktop findDesktop(int argc, char* argv[]);
 
 // Whether the Wayland compositor named by the environment offers server-side
-// frames (xdg-decoration); none where no compositor answers.
+// frames (xdg-decoration); none where no compositor answers within a moment,
+// or where asking would take Qt's connection or print errors.
 std::optional<bool> waylandServerFrames();
 
-}  // namespace lumeye::display
+// Sets the environment Qt reads for the choice made from the environment and
+// the command line, leaving alone whatever the user set: call before the
+// QApplication is constructed.
+void prepareDisplay(int argc, char* argv[]);
+
+}  // namespace lumeye::startup

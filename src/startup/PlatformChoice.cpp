@@ -1,15 +1,17 @@
-#include "display/PlatformChoice.h"
+#include "startup/PlatformChoice.h"
 
 #include <cstring>
 
-namespace lumeye::display {
+namespace lumeye::startup {
 
 PlatformChoice choosePlatform(const Desktop& desktop) {
     const bool onWayland = desktop.serverFrames.has_value();
     PlatformChoice choice;
     choice.platform = desktop.platformAsked;
+    // DISPLAY may name an X server long gone (left by a terminal multiplexer
+    // or sudo): Qt then goes on to the compositor instead of giving up.
     if (choice.platform.isEmpty() && onWayland && !*desktop.serverFrames && desktop.xDisplay)
-        choice.platform = "xcb";
+        choice.platform = "xcb;wayland";
     // Qt's frames, which on Qt 6.4 load the GPU driver, only where nobody else draws any.
     choice.qtFrames = !(onWayland && *desktop.serverFrames);
     return choice;
@@ -29,4 +31,17 @@ Desktop findDesktop(int argc, char* argv[]) {
     return desktop;
 }
 
-}  // namespace lumeye::display
+void prepareDisplay(int argc, char* argv[]) {
+    const Desktop desktop = findDesktop(argc, argv);
+    const PlatformChoice choice = choosePlatform(desktop);
+    // (An empty QT_QPA_PLATFORM asks for nothing, for Qt as here.)
+    if (desktop.platformAsked.isEmpty() && !choice.platform.isEmpty()) qputenv("QT_QPA_PLATFORM", choice.platform);
+    // Qt 6.4's Wayland plugin asks its GPU buffer integration whether it may
+    // draw window frames, and that question alone loads the GPU driver (Mesa
+    // with LLVM: tens of megabytes): not asked where the compositor frames
+    // the windows itself.
+    if (!choice.qtFrames && !qEnvironmentVariableIsSet("QT_WAYLAND_DISABLE_WINDOWDECORATION"))
+        qputenv("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1");
+}
+
+}  // namespace lumeye::startup
