@@ -8,12 +8,15 @@
 #include "ui/StdPicture.h"
 
 #include <QColor>
+#include <QFont>
+#include <QImage>
 #include <QRegion>
 #include <QString>
 #include <QWidget>
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QPainter;
 
@@ -137,7 +140,10 @@ public:
     // Where the display draws on windows itself (X11), has it show Image: it
     // fills what is still BackColor and is sent only what was drawn, with no
     // copy of Image in the window's backing store. For a borderless canvas
-    // that covers the screen; elsewhere Qt draws the box as any other.
+    // that covers the screen; elsewhere Qt draws the box, and keeps only what
+    // was drawn (pictures, text, lines, boxes) to paint it again from, so
+    // that the screen's pixels are held once, in Qt's backing store: Image is
+    // made when asked for, and kept until the next Cls.
     void setShownByServer(bool on);
     QPaintEngine* paintEngine() const override;
 
@@ -158,6 +164,27 @@ protected:
     void focusOutEvent(QFocusEvent*) override {}
 
 private:
+    // One drawing call, kept to be drawn again.
+    struct Stroke {
+        enum class Kind { Picture, Text, Line, Fill } kind;
+        QRect area{};     // drawn on, in pixels of Image, unclipped
+        QImage picture{}; // drawn at the area's size
+        QPointF origin{}; // text
+        QString text{};
+        QFont font{};
+        double pixelRatio = 1.0;
+        QPoint from{};    // line
+        QPoint to{};
+        QColor colour{};
+        int width = 1;
+    };
+    static void drawStroke(DeviceBitmap& target, const Stroke& stroke, const QPoint& offset);
+    // True while drawing calls are kept as strokes rather than drawn on Image.
+    bool keepingStrokes() const { return keepsStrokes_ && image_.isNull(); }
+    void keepStroke(Stroke stroke);
+    // The box's pixels in an area of Image, made from the picture and the strokes.
+    DeviceBitmap pixelsOf(const QRect& area) const;
+
     BoxScale scale() const { return {scaleMode(), pixelRatio_}; }
     // The inner area in pixels of Image.
     QSize innerPixels() const;
@@ -180,6 +207,8 @@ private:
     bool autoRedraw_ = false;
     bool autoSize_ = false;
     bool shownByServer_ = false;
+    bool keepsStrokes_ = false;
+    mutable std::vector<Stroke> strokes_;
     DirectDrawing display_;
     // Where Image may differ from BackColor, in its pixels.
     mutable QRegion drawnOn_;
