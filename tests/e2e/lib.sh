@@ -311,7 +311,7 @@ start_kwin() {
     local kwin=kwin_wayland
     if ! kwin_wayland --version >/dev/null 2>&1; then
         kwin="$E2E_TMP/kwin_wayland"
-        cp "$(command -v kwin_wayland)" "$kwin"
+        [[ -x "$kwin" ]] || cp "$(command -v kwin_wayland)" "$kwin"
     fi
     # Started once KWin (and its XWayland) is up: tells which X display it has.
     printf '#!/bin/sh\necho "$DISPLAY $XAUTHORITY" >"%s"\n' "$E2E_TMP/kwin-xwayland" >"$E2E_TMP/kwin-started"
