@@ -308,6 +308,7 @@ start_kwin() {
     mkdir -m 700 -p "$XDG_RUNTIME_DIR"
     # kwin_wayland carries file capabilities, which a sandbox may refuse to
     # run: a copy of it has none.
+    command -v kwin_wayland >/dev/null || fail "kwin_wayland is needed (scripts/install-deps installs it)"
     local kwin=kwin_wayland
     if ! kwin_wayland --version >/dev/null 2>&1; then
         kwin="$E2E_TMP/kwin_wayland"
