@@ -13,6 +13,7 @@
 #include "ui/StdPicture.h"
 
 #include <QCloseEvent>
+#include <QScopeGuard>
 #include <QWindow>
 
 #include <exception>
@@ -239,6 +240,14 @@ void snellen1::leaveTest() {
 // Passes only start here, outside any other pass; the window is only
 // unloaded once the pass that noticed Escape has returned.
 void snellen1::runPasses(const std::function<void()>& pass) {
+    // Where Qt draws the canvas, every repaint is a frame of its own for the
+    // compositor, and Qt takes another screen-sized buffer for each frame the
+    // compositor still holds: the chart is shown once it is drawn.
+    const bool holdRepaints = !PicDest->shownByServer();
+    if (holdRepaints) PicDest->setUpdatesEnabled(false);
+    const auto shown = qScopeGuard([this, holdRepaints] {
+        if (holdRepaints) PicDest->setUpdatesEnabled(true);
+    });
     try {
         if (passes_.run(pass, [this] { drawNewChart(); }) == PassControl::After::Close) leaveTest();
     } catch (const std::exception& e) {

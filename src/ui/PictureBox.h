@@ -145,6 +145,7 @@ public:
     // that the screen's pixels are held once, in Qt's backing store: Image is
     // made when asked for, and kept until the next Cls.
     void setShownByServer(bool on);
+    bool shownByServer() const { return shownByServer_; }
     QPaintEngine* paintEngine() const override;
 
 signals:
