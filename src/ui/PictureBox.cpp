@@ -323,7 +323,8 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QRect inner = contentsRect();
     const bool fromStrokes = keepingStrokes();
-    const QRect bounds(QPoint(0, 0), fromStrokes ? innerPixels() : QSize(surface().width(), surface().height()));
+    const QSize size = fromStrokes ? innerPixels() : QSize(surface().width(), surface().height());
+    const QRect bounds(QPoint(0, 0), size);
     for (const QRect& r : event->region()) {
         const QRect area = r.intersected(inner).translated(-inner.topLeft());
         if (area.isEmpty()) continue;

@@ -26,8 +26,9 @@ namespace lumeye::ui {
 // display's own pixel format, and a displayed picture (Picture) that forms the
 // background of that image.
 //
-// Everything drawn lands in Image, which is what the box shows, pixel for
-// pixel with no smoothing; Image always has the size of the inner area (the
+// Everything drawn lands in Image (a screen canvas that Qt draws keeps the
+// drawing calls instead: see setShownByServer), which is what the box shows,
+// pixel for pixel with no smoothing; Image always has the size of the inner area (the
 // box less its border). Coordinates of the drawing calls, CurrentX/CurrentY and
 // ScaleWidth/ScaleHeight are in the box's own coordinate unit (layout units
 // unless set to pixels); controls placed inside the box are measured in the
