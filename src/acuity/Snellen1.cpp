@@ -14,6 +14,8 @@
 #include "ui/StdPicture.h"
 
 #include <QCloseEvent>
+#include <QScopeGuard>
+#include <QWindow>
 
 #include <array>
 #include <exception>
@@ -162,6 +164,23 @@ void snellen1::Form_Load() {
     // A chart measured for one screen is never left on another.
     ui::Screen::watchProgramScreen(this, [this] { leaveTest(); });
 
+    takePixelRatio();
+    // A window's scale can change once it is shown (a Wayland compositor
+    // tells it only then, or the user changes the desktop's scale): the
+    // next chart is measured and drawn at the new one.
+    if (QWindow* window = windowHandle())
+        connect(window, &QWindow::screenChanged, this, &snellen1::followPixelRatio);
+
+    state_ = ChartState{};
+    state_.FirstLine = 1;
+    // From the first processing of events on, input is handled as during any
+    // other pass, although the window is not on screen yet.
+    const auto after = passes_.run([this] { prepareAndDraw(); }, [this] { drawNewChart(); });
+    if (after == PassControl::After::Close)
+        QMetaObject::invokeMethod(this, &snellen1::leaveTest, Qt::QueuedConnection);
+}
+
+void snellen1::takePixelRatio() {
     // The chart is drawn at the device's own resolution: on a high-density
     // screen the canvas and the scratch picture count device pixels, so the
     // letters keep their sizes in millimetres and are reduced as sharply as
@@ -176,14 +195,17 @@ void snellen1::Form_Load() {
     // From the whole screen, whatever the size table stored.
     table.PixelsPerMMX = divide(display.ScreenPixelsX * ratio, screen.ScreenWidthMM, kSource);
     table.PixelsPerMMY = divide(display.ScreenPixelsY * ratio, screen.ScreenHeightMM, kSource);
+}
 
-    state_ = ChartState{};
-    state_.FirstLine = 1;
-    // From the first processing of events on, input is handled as during any
-    // other pass, although the window is not on screen yet.
-    const auto after = passes_.run([this] { prepareAndDraw(); }, [this] { drawNewChart(); });
-    if (after == PassControl::After::Close)
-        QMetaObject::invokeMethod(this, &snellen1::leaveTest, Qt::QueuedConnection);
+bool snellen1::event(QEvent* event) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+    if (event->type() == QEvent::DevicePixelRatioChange) followPixelRatio();
+#endif
+    return ui::Form::event(event);
+}
+
+void snellen1::followPixelRatio() {
+    if (!isUnloaded() && ui::Screen::pixelRatioOf(*this) != PicDest->pixelRatio()) newChart();
 }
 
 void snellen1::prepareAndDraw() {
@@ -238,6 +260,11 @@ void snellen1::newChart() {
 void snellen1::drawNewChart() {
     PicDest->Cls();
     state_.FirstLine = 1;
+    if (ui::Screen::pixelRatioOf(*this) != PicDest->pixelRatio()) {
+        takePixelRatio();
+        TotalLetts();
+        if (passes_.stopRequested()) return;
+    }
     DrawChart();
 }
 
@@ -253,6 +280,14 @@ void snellen1::leaveTest() {
 // Passes only start here, outside any other pass; the window is only
 // unloaded once the pass that noticed Escape has returned.
 void snellen1::runPasses(const std::function<void()>& pass) {
+    // Where Qt draws the canvas, every repaint is a frame of its own for the
+    // compositor, and Qt takes another screen-sized buffer for each frame the
+    // compositor still holds: the chart is shown once it is drawn.
+    const bool holdRepaints = !PicDest->drawnByServer();
+    if (holdRepaints) PicDest->setUpdatesEnabled(false);
+    const auto shown = qScopeGuard([this, holdRepaints] {
+        if (holdRepaints) PicDest->setUpdatesEnabled(true);
+    });
     try {
         if (passes_.run(pass, [this] { drawNewChart(); }) == PassControl::After::Close) leaveTest();
     } catch (const std::exception& e) {

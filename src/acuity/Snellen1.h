@@ -52,6 +52,7 @@ protected:
     void Form_Load() override;
     // Closing from outside (the window manager) is leaving the test, as Escape.
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     class Canvas;
@@ -61,6 +62,11 @@ private:
 
     // Load sequence from the first processing of events to the first chart.
     void prepareAndDraw();
+    // The window's device pixel ratio taken for the canvas, the scratch
+    // picture and the size table's pixels per millimetre.
+    void takePixelRatio();
+    // A new chart where the window's ratio is no longer the canvas's.
+    void followPixelRatio();
     void DrawChart();
     void SizeResultPicture(double width, double height);
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QImage>
 #include <QPoint>
 #include <QRect>
+
+#include <functional>
 
 class QPainter;
 
@@ -15,5 +18,9 @@ class DeviceBitmap;
 // decoded at once would take megabytes of fresh memory for every repaint.
 void paintInBands(QPainter& painter, const DeviceBitmap& image, const QRect& pixels, double pixelRatio,
                   const QPoint& origin);
+// The same for pixels made band by band: `band` gives the opaque image of an
+// area of `pixels`.
+void paintInBands(QPainter& painter, const std::function<QImage(const QRect&)>& band, const QRect& pixels,
+                  double pixelRatio, const QPoint& origin);
 
 }  // namespace lumeye::ui

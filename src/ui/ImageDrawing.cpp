@@ -32,32 +32,40 @@ QRect drawPicture(DeviceBitmap& image, const QImage& picture, const QPoint& at, 
     return QRect(at, size);
 }
 
-TextLine drawTextLine(DeviceBitmap& image, const QPointF& origin, const QString& text, const QFont& font,
-                      const QColor& colour, double pixelRatio) {
+TextLine textLineArea(const QPointF& origin, const QString& text, const QFont& font, double pixelRatio) {
     const QImage probe = scratch(QImage(1, 1, QImage::Format_RGB32), pixelRatio);
     const QFontMetricsF metrics(font, &probe);
     const QPointF baseline = origin + QPointF(0, metrics.ascent());
     // The ink can reach past the advance (overhangs, accents): take both boxes.
     const QRectF ink = metrics.boundingRect(text).translated(baseline);
     const QRectF cell(origin, QSizeF(metrics.horizontalAdvance(text), metrics.height()));
-    const QRect area = ink.united(cell).toAlignedRect().adjusted(-2, -2, 2, 2).intersected(whole(image));
+    return {ink.united(cell).toAlignedRect().adjusted(-2, -2, 2, 2), metrics.height(), baseline};
+}
+
+TextLine drawTextLine(DeviceBitmap& image, const QPointF& origin, const QString& text, const QFont& font,
+                      const QColor& colour, double pixelRatio) {
+    const TextLine line = textLineArea(origin, text, font, pixelRatio);
+    const QRect area = line.area.intersected(whole(image));
     if (!area.isEmpty()) {
         QImage canvas = scratch(image.toImage(area), pixelRatio);
         {
             QPainter p(&canvas);
             p.setFont(font);
             p.setPen(colour);
-            p.drawText(baseline - QPointF(area.topLeft()), text);
+            p.drawText(line.baseline - QPointF(area.topLeft()), text);
         }
         image.drawImage(area.topLeft(), canvas);
     }
-    return {area, metrics.height()};
+    return {area, line.height, line.baseline};
+}
+
+QRect lineArea(const QPoint& from, const QPoint& to, int width) {
+    const int reach = width / 2 + 2;
+    return QRect(from, to).normalized().adjusted(-reach, -reach, reach, reach);
 }
 
 QRect drawLine(DeviceBitmap& image, const QPoint& from, const QPoint& to, const QColor& colour, int width) {
-    const int reach = width / 2 + 2;
-    const QRect area =
-        QRect(from, to).normalized().adjusted(-reach, -reach, reach, reach).intersected(whole(image));
+    const QRect area = lineArea(from, to, width).intersected(whole(image));
     if (area.isEmpty()) return area;
     QImage canvas = image.toImage(area);
     {

@@ -25,11 +25,16 @@ QRect drawPicture(DeviceBitmap& image, const QImage& picture, const QPoint& at, 
 struct TextLine {
     QRect area;    // drawn on, within the image; empty when the text lies outside
     double height; // of the line, pixels
+    QPointF baseline; // where the text starts on its base line
 };
 TextLine drawTextLine(DeviceBitmap& image, const QPointF& origin, const QString& text, const QFont& font,
                       const QColor& colour, double pixelRatio);
+// Where drawTextLine would draw, on an image without bounds.
+TextLine textLineArea(const QPointF& origin, const QString& text, const QFont& font, double pixelRatio);
 
 // A line `width` pixels wide with round ends, centred on the points.
 QRect drawLine(DeviceBitmap& image, const QPoint& from, const QPoint& to, const QColor& colour, int width);
+// Where drawLine would draw, on an image without bounds.
+QRect lineArea(const QPoint& from, const QPoint& to, int width);
 
 }  // namespace lumeye::ui

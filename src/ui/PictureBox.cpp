@@ -16,6 +16,8 @@ namespace lumeye::ui {
 namespace {
 constexpr const char* kDefaultFace = "MS Sans Serif";
 constexpr double kDefaultPoints = 8.25;
+// A box drawn on without end keeps an image rather than an ever longer list.
+constexpr size_t kMostStrokes = 10000;
 
 bool hasShape(const DeviceBitmap& image, const QSize& size, PixelLayout layout) {
     return image.width() == size.width() && image.height() == size.height() && image.layout() == layout;
@@ -115,6 +117,12 @@ DeviceBitmap& PictureBox::surface() const {
         image_.fill(backColor_.rgb());
         if (!picture_.isNull()) image_.drawImage(QPoint(0, 0), picture_.image());
         drawnOn_ = pictureArea();
+        // What was kept as strokes is drawn on it, and Image is kept from now on.
+        for (const Stroke& stroke : strokes_) {
+            drawStroke(image_, stroke, QPoint(0, 0));
+            drawnOn_ += stroke.area & QRect(0, 0, image_.width(), image_.height());
+        }
+        strokes_.clear();
     } else {
         image_ = image_.resized(size.width(), size.height(), layout, backColor_.rgb());
         drawnOn_ &= QRect(0, 0, size.width(), size.height());
@@ -126,13 +134,20 @@ DeviceBitmap& PictureBox::surface() const {
 void PictureBox::clearSurface() {
     // All of Image is cleared: one of another size or layout is made anew
     // rather than resized with its contents first (a canvas is megabytes).
+    strokes_.clear();
+    sentThisTurn_ = QRegion();
+    if (keepsStrokes_) {
+        image_ = DeviceBitmap();
+        drawnOn_ = QRegion();
+        update(rect());
+        return;
+    }
     const QSize size = innerPixels();
     const PixelLayout layout = layoutForDisplay(Screen::info());
     if (!hasShape(image_, size, layout)) image_ = DeviceBitmap(size.width(), size.height(), layout);
     image_.fill(backColor_.rgb());
     if (!picture_.isNull()) image_.drawImage(QPoint(0, 0), picture_.image());
     drawnOn_ = pictureArea();
-    sentThisTurn_ = QRegion();
     update(rect());
 }
 
@@ -146,6 +161,43 @@ void PictureBox::showArea(const QRect& area) {
     sentThisTurn_ = QRegion();
     const QRectF onScreen(QPointF(area.topLeft()) / pixelRatio_, QSizeF(area.size()) / pixelRatio_);
     update(onScreen.toAlignedRect().translated(contentsRect().topLeft()));
+}
+
+void PictureBox::keepStroke(Stroke stroke) {
+    const QRect area = stroke.area & QRect(QPoint(0, 0), innerPixels());
+    strokes_.push_back(std::move(stroke));
+    showArea(area);
+    if (strokes_.size() > kMostStrokes) surface();
+}
+
+void PictureBox::drawStroke(DeviceBitmap& target, const Stroke& stroke, const QPoint& offset) {
+    switch (stroke.kind) {
+    case Stroke::Kind::Picture:
+        drawPicture(target, stroke.picture, stroke.area.topLeft() - offset, stroke.area.size());
+        break;
+    case Stroke::Kind::Bitmap:
+        target.drawBitmap(stroke.area.topLeft() - offset, stroke.bitmap);
+        break;
+    case Stroke::Kind::Text:
+        drawTextLine(target, stroke.origin - QPointF(offset), stroke.text, stroke.font, stroke.colour,
+                     stroke.pixelRatio);
+        break;
+    case Stroke::Kind::Line:
+        drawLine(target, stroke.from - offset, stroke.to - offset, stroke.colour, stroke.width);
+        break;
+    case Stroke::Kind::Fill:
+        target.fillRect(stroke.area.translated(-offset), stroke.colour.rgb());
+        break;
+    }
+}
+
+DeviceBitmap PictureBox::pixelsOf(const QRect& area) const {
+    DeviceBitmap pixels(area.width(), area.height(), layoutForDisplay(Screen::info()));
+    pixels.fill(backColor_.rgb());
+    if (!picture_.isNull()) pixels.drawImage(-area.topLeft(), picture_.image());
+    for (const Stroke& stroke : strokes_)
+        if (stroke.area.intersects(area)) drawStroke(pixels, stroke, area.topLeft());
+    return pixels;
 }
 
 
@@ -163,37 +215,59 @@ void PictureBox::PaintPicture(const StdPicture& picture, double x, double y, std
     const BoxScale s = scale();
     const QSize size(width ? s.toPixelX(*width) : picture.width(), height ? s.toPixelY(*height) : picture.height());
     if (size.isEmpty()) return;
-    showArea(drawPicture(surface(), picture.image(), QPoint(s.toPixelX(x), s.toPixelY(y)), size));
+    const QPoint at(s.toPixelX(x), s.toPixelY(y));
+    if (keepingStrokes()) keepStroke({.kind = Stroke::Kind::Picture, .area = QRect(at, size), .picture = picture.image()});
+    else showArea(drawPicture(surface(), picture.image(), at, size));
 }
 
 void PictureBox::PaintPicture(const DeviceBitmap& bitmap, double x, double y) {
     if (bitmap.isNull()) return;
     const BoxScale s = scale();
-    const QPoint at(s.toPixelX(x), s.toPixelY(y));
-    surface().drawBitmap(at, bitmap);
-    showArea(QRect(at, QSize(bitmap.width(), bitmap.height())));
+    const QRect area(QPoint(s.toPixelX(x), s.toPixelY(y)), QSize(bitmap.width(), bitmap.height()));
+    if (keepingStrokes()) {
+        keepStroke({.kind = Stroke::Kind::Bitmap, .area = area, .bitmap = bitmap});
+        return;
+    }
+    surface().drawBitmap(area.topLeft(), bitmap);
+    showArea(area);
 }
 
 void PictureBox::Print(const QString& text) {
     const BoxScale s = scale();
     const QPointF origin(s.toPixelX(currentX_), s.toPixelY(currentY_));
-    const TextLine line = drawTextLine(surface(), origin, text, font(), foreColor_, pixelRatio_);
-    showArea(line.area);
+    double height = 0.0;
+    if (keepingStrokes()) {
+        const TextLine line = textLineArea(origin, text, font(), pixelRatio_);
+        keepStroke({.kind = Stroke::Kind::Text, .area = line.area, .origin = origin, .text = text, .font = font(),
+                    .pixelRatio = pixelRatio_, .colour = foreColor_});
+        height = line.height;
+    } else {
+        const TextLine line = drawTextLine(surface(), origin, text, font(), foreColor_, pixelRatio_);
+        showArea(line.area);
+        height = line.height;
+    }
     currentX_ = 0.0;
-    currentY_ += s.toUnitsY(line.height);
+    currentY_ += s.toUnitsY(height);
 }
 
 void PictureBox::Line(double x1, double y1, double x2, double y2) {
     const BoxScale s = scale();
     const QPoint from(s.toPixelX(x1), s.toPixelY(y1));
     const QPoint to(s.toPixelX(x2), s.toPixelY(y2));
-    showArea(drawLine(surface(), from, to, foreColor_, drawWidth_));
+    if (keepingStrokes())
+        keepStroke({.kind = Stroke::Kind::Line, .area = lineArea(from, to, drawWidth_), .from = from, .to = to,
+                    .colour = foreColor_, .width = drawWidth_});
+    else showArea(drawLine(surface(), from, to, foreColor_, drawWidth_));
 }
 
 void PictureBox::FillBox(double x1, double y1, double x2, double y2, const QColor& colour) {
     const BoxScale s = scale();
     const QRect area(QPoint(s.toPixelX(std::min(x1, x2)), s.toPixelY(std::min(y1, y2))),
                      QPoint(s.toPixelX(std::max(x1, x2)), s.toPixelY(std::max(y1, y2))));
+    if (keepingStrokes()) {
+        keepStroke({.kind = Stroke::Kind::Fill, .area = area, .colour = colour});
+        return;
+    }
     surface().fillRect(area, colour.rgb());
     showArea(area);
 }
@@ -230,6 +304,7 @@ void PictureBox::setDrawnByServer(bool on) {
     setAttribute(Qt::WA_NativeWindow, drawnByServer_);
     setAttribute(Qt::WA_PaintOnScreen, drawnByServer_);
     setAttribute(Qt::WA_NoSystemBackground, drawnByServer_);
+    keepsStrokes_ = on && !drawnByServer_;
 }
 
 QPaintEngine* PictureBox::paintEngine() const { return drawnByServer_ ? nullptr : QWidget::paintEngine(); }
@@ -265,15 +340,20 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     }
     QPainter p(this);
     const QRect inner = contentsRect();
-    const DeviceBitmap& image = surface();
+    const bool fromStrokes = keepingStrokes();
+    const QSize size = fromStrokes ? innerPixels() : QSize(surface().width(), surface().height());
+    const QRect bounds(QPoint(0, 0), size);
     for (const QRect& r : event->region()) {
         const QRect area = r.intersected(inner).translated(-inner.topLeft());
         if (area.isEmpty()) continue;
         // The Image pixels under the area.
         const QRect pixels = QRectF(QPointF(area.topLeft()) * pixelRatio_, QSizeF(area.size()) * pixelRatio_)
                                  .toAlignedRect()
-                                 .intersected(QRect(0, 0, image.width(), image.height()));
-        paintInBands(p, image, pixels, pixelRatio_, inner.topLeft());
+                                 .intersected(bounds);
+        if (fromStrokes)
+            paintInBands(p, [this](const QRect& band) { return pixelsOf(band).toImage(); }, pixels, pixelRatio_,
+                         inner.topLeft());
+        else paintInBands(p, image_, pixels, pixelRatio_, inner.topLeft());
     }
     if (border_ == BorderStyle::FixedSingle) paintBorder(p);
 }

@@ -8,12 +8,15 @@
 #include "ui/StdPicture.h"
 
 #include <QColor>
+#include <QFont>
+#include <QImage>
 #include <QRegion>
 #include <QString>
 #include <QWidget>
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QPainter;
 
@@ -23,8 +26,9 @@ namespace lumeye::ui {
 // display's own pixel format, and a displayed picture (Picture) that forms the
 // background of that image.
 //
-// Everything drawn lands in Image, which is what the box shows, pixel for
-// pixel with no smoothing; Image always has the size of the inner area (the
+// Everything drawn lands in Image (a screen canvas that Qt draws keeps the
+// drawing calls instead: see setShownByServer), which is what the box shows,
+// pixel for pixel with no smoothing; Image always has the size of the inner area (the
 // box less its border). Coordinates of the drawing calls, CurrentX/CurrentY and
 // ScaleWidth/ScaleHeight are in the box's own coordinate unit (layout units
 // unless set to pixels); controls placed inside the box are measured in the
@@ -140,9 +144,12 @@ public:
     // Where the X server can draw on the box (see display::ServerDrawing), has
     // it show Image: it fills what is still BackColor and is sent only what was
     // drawn, with no copy of Image in the window's backing store. For a
-    // borderless canvas that covers the screen; elsewhere Qt draws the box as
-    // any other.
+    // borderless canvas that covers the screen; elsewhere Qt draws the box, and
+    // keeps only what was drawn (pictures, text, lines, boxes) to paint it
+    // again from, so that the screen's pixels are held once, in Qt's backing
+    // store: Image is made when asked for, and kept until the next Cls.
     void setDrawnByServer(bool on);
+    bool drawnByServer() const { return drawnByServer_; }
     QPaintEngine* paintEngine() const override;
 
 signals:
@@ -162,6 +169,28 @@ protected:
     void focusOutEvent(QFocusEvent*) override {}
 
 private:
+    // One drawing call, kept to be drawn again.
+    struct Stroke {
+        enum class Kind { Picture, Bitmap, Text, Line, Fill } kind;
+        QRect area{};     // drawn on, in pixels of Image, unclipped
+        QImage picture{}; // drawn at the area's size
+        DeviceBitmap bitmap{}; // drawn pixel for pixel
+        QPointF origin{}; // text
+        QString text{};
+        QFont font{};
+        double pixelRatio = 1.0;
+        QPoint from{};    // line
+        QPoint to{};
+        QColor colour{};
+        int width = 1;
+    };
+    static void drawStroke(DeviceBitmap& target, const Stroke& stroke, const QPoint& offset);
+    // True while drawing calls are kept as strokes rather than drawn on Image.
+    bool keepingStrokes() const { return keepsStrokes_ && image_.isNull(); }
+    void keepStroke(Stroke stroke);
+    // The box's pixels in an area of Image, made from the picture and the strokes.
+    DeviceBitmap pixelsOf(const QRect& area) const;
+
     BoxScale scale() const { return {scaleMode(), pixelRatio_}; }
     // The inner area in pixels of Image.
     QSize innerPixels() const;
@@ -184,6 +213,8 @@ private:
     bool autoRedraw_ = false;
     bool autoSize_ = false;
     bool drawnByServer_ = false;
+    bool keepsStrokes_ = false;
+    mutable std::vector<Stroke> strokes_;
     display::ServerDrawing server_;
     // Where Image may differ from BackColor, in its pixels.
     mutable QRegion drawnOn_;

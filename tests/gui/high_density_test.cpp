@@ -179,6 +179,33 @@ private slots:
         QVERIFY2(std::abs(denseHeight - 2 * normalHeight) <= 2,
                  qPrintable(QStringLiteral("%1 vs %2").arg(denseHeight).arg(normalHeight)));
     }
+
+    // A window whose scale changes once it is shown draws its next chart at
+    // the new one, measured again: the chart a window loaded at 2 draws.
+    void aChartFollowsTheWindowsNewScale() {
+        useScreen({.devicePixelRatio = 2.0});
+        knownScreen(320, 240, 1024, 768);
+        const QImage dense = firstChart();
+
+        useScreen({});
+        knownScreen(320, 240, 1024, 768);
+        auto& form = ui::Forms::get<snellen1>();
+        form.Show();
+        QCOMPARE(form.chartState().FullWidth, int16_t{1024});
+        useScreen({.devicePixelRatio = 2.0});
+        RandomRestart(-5.0f);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+        QEvent changed(QEvent::DevicePixelRatioChange);
+        QCoreApplication::sendEvent(&form, &changed);
+#else
+        // Qt tells of it as a change of screen: the next chart is the same path.
+        QTest::keyClick(form.PicDest, Qt::Key_Return);
+#endif
+        QTRY_COMPARE(form.chartState().FullWidth, int16_t{2048});
+        QTRY_VERIFY(!form.drawing());
+        QCOMPARE(app::sizeTable().PixelsPerMMX, 6.4);
+        QCOMPARE(form.PicDest->Image().toImage(), dense);
+    }
 };
 
 QTEST_MAIN(HighDensityTest)

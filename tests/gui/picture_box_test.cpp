@@ -562,6 +562,38 @@ private slots:
                 QVERIFY(shown.pixel(x, y) == qRgb(255, 0, 0) || shown.pixel(x, y) == qRgb(255, 255, 255));
     }
 
+    // A screen canvas that Qt draws keeps only what was drawn, and paints it
+    // again band by band: the same pixels as a box that keeps its image,
+    // across the bands' seams, also once its image was asked for.
+    void aCanvasDrawnByQtPaintsWhatWasDrawn() {
+        auto kept = whiteBox(400, 400);
+        auto canvas = whiteBox(400, 400);
+        canvas->setDrawnByServer(true); // not here: Qt draws it
+        canvas->Cls();
+        const QImage letter = chartLikeScene(60, 70);
+        for (PictureBox* box : {kept.get(), canvas.get()}) {
+            box->PaintPicture(ui::StdPicture(letter), 30, 130);
+            box->setFontName(QStringLiteral("verdana"));
+            box->setFontSize(20);
+            box->setCurrentX(120);
+            box->setCurrentY(150);
+            box->Print(QStringLiteral("6 / 60"));
+            box->setDrawWidth(5);
+            box->setForeColor(QColor(255, 0, 0));
+            box->Line(100, 120, 300, 200);
+            box->FillBox(350, 300, 380, 390, Qt::black);
+        }
+        const QImage reference = kept->Image().toImage();
+        QCOMPARE(canvas->grab().toImage().convertToFormat(QImage::Format_RGB32), reference);
+        QCOMPARE(canvas->Image().toImage(), reference);
+        // Drawn on once its image is made: the image is what it shows.
+        canvas->PSet(5, 5, Qt::black);
+        QCOMPARE(canvas->grab().toImage().pixel(5, 5), qRgb(0, 0, 0));
+        canvas->Cls();
+        QCOMPARE(canvas->grab().toImage().pixel(60, 160), qRgb(255, 255, 255));
+        QCOMPARE(canvas->Point(60, 160), QColor(Qt::white));
+    }
+
     void fillBoxCoversBothCorners() {
         auto box = whiteBox(10, 10);
         box->FillBox(6, 5, 2, 3, Qt::black);
