@@ -444,8 +444,11 @@ act() {
 restart
 while ((max_actions == 0 || actions < max_actions)) && ((seconds == 0 || SECONDS < seconds)); do
     actions=$((actions + 1))
-    if ((RANDOM % 25 == 0)) && [[ -n "$printer_dir" ]]; then
-        if ((RANDOM % 2)); then printer cupsreject; note "printer refuses jobs"
+    # Both numbers drawn with or without a printer (only root has one), so a
+    # seed runs the same for any user.
+    printer_turn=$((RANDOM % 25)) refuse=$((RANDOM % 2))
+    if ((printer_turn == 0)) && [[ -n "$printer_dir" ]]; then
+        if ((refuse)); then printer cupsreject; note "printer refuses jobs"
         else printer cupsaccept; note "printer takes jobs"; fi
     fi
     mapfile -t usable < <(usable_kinds)
