@@ -289,6 +289,54 @@ start_weston_x11() {
     done
 }
 
+# start_kwin WIDTH HEIGHT [SCALE [--xwayland]]: KDE Plasma's compositor with
+# one output of that logical size and scale, as a window (WIDTH*SCALE x
+# HEIGHT*SCALE device pixels, at 0,0) on a private Xvfb that becomes DISPLAY
+# (with room beside it to park the pointer);
+# KWin draws the frames of Wayland clients. Exports XDG_RUNTIME_DIR and
+# WAYLAND_DISPLAY; with --xwayland also sets XWAYLAND_DISPLAY and
+# XWAYLAND_AUTH for X clients, as start_mutter does.
+start_kwin() {
+    local scale=${3:-1} xwayland=()
+    [[ ${4:-} == --xwayland ]] && xwayland=(--xwayland "$E2E_TMP/kwin-started")
+    local width height
+    width=$(awk -v w="$1" -v s="$scale" 'BEGIN { printf "%d", w * s + 0.5 }')
+    height=$(awk -v h="$2" -v s="$scale" 'BEGIN { printf "%d", h * s + 0.5 }')
+    start_xvfb $((width + 64)) $((height + 64)) 24
+    export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
+    export WAYLAND_DISPLAY="lumeye-$$-$RANDOM"
+    mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+    # kwin_wayland carries file capabilities, which a sandbox may refuse to
+    # run: a copy of it has none.
+    local kwin=kwin_wayland
+    if ! kwin_wayland --version >/dev/null 2>&1; then
+        kwin="$E2E_TMP/kwin_wayland"
+        cp "$(command -v kwin_wayland)" "$kwin"
+    fi
+    # Started once KWin (and its XWayland) is up: tells which X display it has.
+    printf '#!/bin/sh\necho "$DISPLAY $XAUTHORITY" >"%s"\n' "$E2E_TMP/kwin-xwayland" >"$E2E_TMP/kwin-started"
+    chmod +x "$E2E_TMP/kwin-started"
+    XDG_CURRENT_DESKTOP=KDE XDG_CONFIG_HOME="$E2E_TMP/config" setsid dbus-run-session -- "$kwin" \
+        --x11-display "$DISPLAY" --width "$1" --height "$2" --scale "$scale" \
+        --socket "$WAYLAND_DISPLAY" "${xwayland[@]}" >"$E2E_TMP/kwin.log" 2>&1 &
+    local pid=$! i
+    E2E_PIDS+=("-$pid")
+    for i in $(seq 1 150); do
+        if [[ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ]] && xwininfo -root -tree | grep -q "KDE Wayland Compositor"; then
+            if ((${#xwayland[@]} == 0)); then return 0; fi
+            if [[ -s "$E2E_TMP/kwin-xwayland" ]]; then
+                read -r XWAYLAND_DISPLAY XWAYLAND_AUTH <"$E2E_TMP/kwin-xwayland"
+                XWAYLAND_AUTH=${XWAYLAND_AUTH:-/dev/null}
+                DISPLAY=$XWAYLAND_DISPLAY XAUTHORITY=$XWAYLAND_AUTH xdpyinfo >/dev/null 2>&1 && return 0
+            fi
+        fi
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    cat "$E2E_TMP/kwin.log" >&2 || true
+    fail "could not start KWin"
+}
+
 # start_mutter WIDTH HEIGHT SCALE: GNOME's compositor with one output of that
 # size and scale, as a window on the X server of DISPLAY, with its XWayland;
 # exports XDG_RUNTIME_DIR and WAYLAND_DISPLAY, and sets XWAYLAND_DISPLAY and
