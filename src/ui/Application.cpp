@@ -15,7 +15,10 @@
 #include <QWindow>
 
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+#if QT_CONFIG(wayland)
+#define LUMEYE_WAYLAND_APPLICATION
 #include <wayland-client.h>
+#endif
 #endif
 
 namespace lumeye::ui {
@@ -24,9 +27,11 @@ QString registeredHelpFile;
 Application::HelpHandler helpHandler;
 
 const char* const kHelpTopicProperty = "lumeyeHelpTopic";
+#ifdef LUMEYE_WAYLAND_APPLICATION
 // Long enough for a thread that has read the compositor's last answer to hand
 // it to the main loop, even on a busy machine.
-[[maybe_unused]] constexpr int kWaylandSettleMs = 100;
+constexpr int kWaylandSettleMs = 100;
+#endif
 
 // F1 anywhere in the program opens the registered help file at the page of
 // the window it was pressed in.
@@ -110,7 +115,7 @@ void Application::End() {
 void Application::closeDown() {
     Forms::unloadAll();
     for (QWindow* window : QGuiApplication::allWindows()) window->destroy();
-#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+#ifdef LUMEYE_WAYLAND_APPLICATION
     // Qt 6.5 and later stop their Wayland reading thread without the lock it
     // waits under: if the compositor's answer to the windows just destroyed
     // comes in as the QApplication goes, the thread waits for a main loop that
