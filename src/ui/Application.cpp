@@ -116,11 +116,12 @@ void Application::closeDown() {
     Forms::unloadAll();
     for (QWindow* window : QGuiApplication::allWindows()) window->destroy();
 #ifdef LUMEYE_WAYLAND_APPLICATION
-    // Qt 6.5 and later stop their Wayland reading thread without the lock it
-    // waits under: if the compositor's answer to the windows just destroyed
-    // comes in as the QApplication goes, the thread waits for a main loop that
-    // is gone, and the program never ends. So the answers are let in first,
-    // and the loop runs a moment longer to pass them on to that thread.
+    // Qt's Wayland plugin (6.8; 6.4 takes the lock) tells its reading thread
+    // to stop without the lock that thread waits under: if the compositor's
+    // answer to the windows just destroyed comes in as the QApplication goes,
+    // the wake-up can be lost, the thread waits for a main loop that is gone,
+    // and the program never ends. So the answers are let in first, and the
+    // loop runs a moment longer to pass them on to that thread.
     if (auto* wayland = qGuiApp->nativeInterface<QNativeInterface::QWaylandApplication>()) {
         wl_display* display = wayland->display();
         if (wl_event_queue* queue = wl_display_create_queue(display)) {
