@@ -56,7 +56,7 @@ fuzz: sanitize-build
 
 # Random input on the sanitizer build for MONKEY_SECONDS from a fresh seed;
 # MONKEY_SEED and MONKEY_ACTIONS replay a run to the action that failed,
-# MONKEY_WAYLAND=1 runs it on Weston.
+# MONKEY_DESKTOP=weston or kwin runs it there, the program a Wayland client.
 # Stopped when it runs well past that length (an action answers in seconds).
 ifdef MONKEY_ACTIONS
 MONKEY_SECONDS ?= 0
@@ -65,7 +65,7 @@ MONKEY_SECONDS ?= 600
 .PHONY: monkey
 monkey: sanitize-build
 	@LUMEYE_BIN=$(SANITIZE_DIR)/lumeye LUMEYE_SOURCE_DIR=$(CURDIR) LUMEYE_MONKEY_SECONDS=$(MONKEY_SECONDS) \
-		LUMEYE_MONKEY_SEED=$(MONKEY_SEED) LUMEYE_MONKEY_ACTIONS=$(MONKEY_ACTIONS) LUMEYE_MONKEY_WAYLAND=$(MONKEY_WAYLAND) \
+		LUMEYE_MONKEY_SEED=$(MONKEY_SEED) LUMEYE_MONKEY_ACTIONS=$(MONKEY_ACTIONS) LUMEYE_MONKEY_DESKTOP=$(MONKEY_DESKTOP) \
 		timeout $$(($(MONKEY_SECONDS) + 5 * $(or $(MONKEY_ACTIONS),0) + 120)) bash tests/e2e/monkey.sh
 
 clean:

@@ -38,6 +38,6 @@ int main(int argc, char* argv[]) {
 
     lumeye::ui::Forms::get<lumeye::app::MainForm>().Show();
     const int result = QApplication::exec();
-    lumeye::ui::Forms::unloadAll();
+    lumeye::ui::Application::closeDown();
     return result;
 }

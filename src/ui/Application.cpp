@@ -1,12 +1,23 @@
 #include "ui/Application.h"
 
 #include "ui/Fonts.h"
+#include "ui/Form.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QStyleFactory>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
+
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+#if QT_CONFIG(wayland)
+#define LUMEYE_WAYLAND_APPLICATION
+#include <wayland-client.h>
+#endif
+#endif
 
 namespace lumeye::ui {
 namespace {
@@ -14,6 +25,11 @@ QString registeredHelpFile;
 Application::HelpHandler helpHandler;
 
 const char* const kHelpTopicProperty = "lumeyeHelpTopic";
+#ifdef LUMEYE_WAYLAND_APPLICATION
+// Long enough for a thread that has read the compositor's last answer to hand
+// it to the main loop, even on a busy machine.
+constexpr int kWaylandSettleMs = 100;
+#endif
 
 // F1 anywhere in the program opens the registered help file at the page of
 // the window it was pressed in.
@@ -78,7 +94,33 @@ void Application::SendKey(int qtKey) {
 
 void Application::End() {
     for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
+    // Every event loop of the program ends, modal ones included, and any
+    // started from here on returns at once: main's exec() returns as soon as
+    // the caller's stack has unwound.
     QCoreApplication::exit(0);
+}
+
+void Application::closeDown() {
+    Forms::unloadAll();
+    for (QWindow* window : QGuiApplication::allWindows()) window->destroy();
+#ifdef LUMEYE_WAYLAND_APPLICATION
+    // Qt's Wayland plugin (6.8; 6.4 takes the lock) tells its reading thread
+    // to stop without the lock that thread waits under: if the compositor's
+    // answer to the windows just destroyed comes in as the QApplication goes,
+    // the wake-up can be lost, the thread waits for a main loop that is gone,
+    // and the program never ends. So the answers are let in first, and the
+    // loop runs a moment longer to pass them on to that thread.
+    if (auto* wayland = qGuiApp->nativeInterface<QNativeInterface::QWaylandApplication>()) {
+        wl_display* display = wayland->display();
+        if (wl_event_queue* queue = wl_display_create_queue(display)) {
+            wl_display_roundtrip_queue(display, queue);
+            wl_event_queue_destroy(queue);
+        }
+        QEventLoop settle;
+        QTimer::singleShot(kWaylandSettleMs, &settle, &QEventLoop::quit);
+        settle.exec();
+    }
+#endif
 }
 
 }  // namespace lumeye::ui

@@ -44,6 +44,10 @@ public:
 
     // Ends the program at once, whatever windows are open.
     static void End();
+    // Frees every form and native window, and lets the window system's
+    // answers to that in, while the program can still take them: call once
+    // the event loop has returned, before the QApplication goes.
+    static void closeDown();
 };
 
 }  // namespace lumeye::ui

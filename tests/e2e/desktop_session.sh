@@ -61,6 +61,12 @@ framed() {
         fi
         sleep 0.5
     done
+    # Whether the compositor holds a view of the window at all: the window
+    # manager framing it on the X side is the program's part done.
+    if [[ $desktop == weston ]]; then
+        echo "Weston's views of the program's windows (none listed: it shows none):" >&2
+        weston-debug scene-graph 2>/dev/null | grep -A1 "window 'Lumeye" >&2 || true
+    fi
     fail "no title bar reading '$2' above the window (frame $top pixels above it, read '$seen')"
 }
 

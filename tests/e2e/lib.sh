@@ -389,10 +389,11 @@ start_mutter() {
 
 # start_weston_xwayland WIDTH HEIGHT: Weston's X11 back-end with one output
 # of that size, as a window on the X server of DISPLAY, with its XWayland;
-# sets XWAYLAND_DISPLAY and XWAYLAND_AUTH (none) as start_mutter does.
+# sets XWAYLAND_DISPLAY and XWAYLAND_AUTH (none) as start_mutter does. Its
+# scene graph can be read (weston-debug).
 start_weston_xwayland() {
     weston_config "$E2E_TMP/weston.ini"
-    run_weston --backend=x11-backend.so --config="$E2E_TMP/weston.ini" --xwayland --width="$1" --height="$2"
+    run_weston --backend=x11-backend.so --config="$E2E_TMP/weston.ini" --xwayland --debug --width="$1" --height="$2"
     XWAYLAND_DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$E2E_TMP/weston.log")
     XWAYLAND_AUTH=/dev/null
     [[ -n "$XWAYLAND_DISPLAY" ]] || fail "Weston started no XWayland"

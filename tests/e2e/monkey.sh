@@ -16,7 +16,8 @@
 #   LUMEYE_MONKEY_ACTIONS   stop after this many actions (default: no limit)
 #   LUMEYE_MONKEY_SECONDS   stop after this long (default: no limit)
 #   LUMEYE_MONKEY_WAIT      how long the program may take to answer (30)
-#   LUMEYE_MONKEY_WAYLAND   1: on Weston instead, as a Wayland client
+#   LUMEYE_MONKEY_DESKTOP   openbox (the default), or weston or kwin, where
+#                           the program runs as a Wayland client
 #
 # On Wayland the program runs natively on Weston, whose X11 back-end shows the
 # output as a window of a private Xvfb that takes the driver's keys and
@@ -28,6 +29,11 @@
 # the driver then acts only on the last modal window (so no second message
 # comes) and asks it for no help. There is no Alt+F4, and the chart, full
 # screen, has no frame.
+#
+# On KWin the program runs natively too, in frames KWin draws, with real
+# close buttons and Alt+F4 as on X11. The windows are read, and made the
+# active one, by a KWin script loaded through KWin's D-Bus interface, which
+# prints them (title, place, frame, owner, stacking) to KWin's log.
 source "$(dirname "$0")/lib.sh"
 
 seconds=${LUMEYE_MONKEY_SECONDS:-0}
@@ -48,14 +54,18 @@ monkey_fail() {
     echo "monkey: seed $seed, action $actions: $*" >&2
     printf 'monkey: last actions:\n' >&2
     printf '  %s\n' "${last[@]}" >&2
-    if ((wayland)); then printf 'monkey: on Weston, topmost first:\n' >&2; wayland_views | sed 's/^/  /' >&2; fi
+    if [[ $desktop != openbox ]]; then printf 'monkey: on %s, topmost first:\n' "$desktop" >&2; wayland_views | sed 's/^/  /' >&2; fi
     fail "$* (replay: LUMEYE_MONKEY_SEED=$seed LUMEYE_MONKEY_ACTIONS=$actions)"
 }
 # pick LIST: one of its items in PICKED (no subshell, so the seed tells all).
 pick() { local -n list=$1; PICKED=${list[RANDOM % ${#list[@]}]}; }
 
-wayland=${LUMEYE_MONKEY_WAYLAND:-0}
-if ((wayland)); then
+desktop=${LUMEYE_MONKEY_DESKTOP:-openbox}
+case $desktop in
+openbox)
+    start_xvfb 1024 768 24
+    start_openbox ;;
+weston)
     # Room beside Weston's window: the pointer leaves it before each click,
     # since Weston follows the pointer from where it came in.
     start_xvfb 1088 800 24
@@ -68,11 +78,19 @@ if ((wayland)); then
     # Qt 6.4 draws its frames here through the GPU driver, whose memory is
     # still allocated when the driver is unloaded at exit, with no name left
     # to tell it apart: leaks go unchecked here (memory errors do not).
-    export ASAN_OPTIONS=detect_leaks=0
-else
-    start_xvfb 1024 768 24
-    start_openbox
-fi
+    export ASAN_OPTIONS=detect_leaks=0 ;;
+kwin)
+    # Scripts' prints reach KWin's log; its D-Bus is the session bus it runs in.
+    QT_LOGGING_RULES="kwin_scripting=true" start_kwin 1024 768 1
+    kwin_pid=$(pgrep -n -f "kwin_wayland.*--socket $WAYLAND_DISPLAY") || fail "KWin's process not found"
+    kwin_bus=$(tr '\0' '\n' <"/proc/$kwin_pid/environ" | sed -n 's/^DBUS_SESSION_BUS_ADDRESS=//p')
+    export QT_QPA_PLATFORM=wayland XDG_CURRENT_DESKTOP=KDE
+    # Qt 6.4's Wayland plugin leaves the compositor's clipboard offers and
+    # its keyboard's compose state allocated at exit, under Qt's own frames:
+    # leaks go unchecked here too.
+    export ASAN_OPTIONS=detect_leaks=0 ;;
+*) fail "no such desktop: $desktop (openbox, weston, kwin)" ;;
+esac
 # A private printer when root (its queue holds the jobs, so nothing is
 # printed; rejecting jobs gives the failure message); otherwise none.
 printer_dir=""
@@ -135,7 +153,7 @@ restart() {
 }
 
 # The program's visible windows, one "kind id" a line, in the order of kinds.
-windows() { if ((wayland)); then wayland_windows | sort; else x11_windows | sort; fi; }
+windows() { if [[ $desktop == openbox ]]; then x11_windows | sort; else wayland_windows | sort; fi; }
 x11_windows() {
     local id name owner
     for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
@@ -160,12 +178,15 @@ x11_windows() {
     done
 }
 
-# Weston's views of the program's windows, topmost first: "title|id|left top
-# right bottom|layer" a line, the layer "workspace" for the desktop's windows
-# ("other": full screen). The id is the surface's and the view's, which a
-# window made later may have again, and the place, which Weston draws at
-# random for each new window.
+# The compositor's views of the program's windows, topmost first: "title|id|
+# left top right bottom|layer|owner" a line. On Weston the layer is
+# "workspace" for the desktop's windows ("other": full screen), and the id
+# the surface's and the view's, which a window made later may have again,
+# and the place, which Weston draws at random for each new window; no owner.
+# On KWin the place is the frame's, the layer the height of its title bar
+# (0: full screen) and the owner the title of the window it belongs to.
 wayland_views() {
+    if [[ $desktop == kwin ]]; then kwin_script views; return; fi
     weston-debug scene-graph 2>/dev/null | awk -v pid="$APP_PID" '
         /^Layer / { layer = index($0, "pos 0x50000000)") ? "workspace" : "other" }
         /role xdg_toplevel, PID / && index($0, "PID " pid ",") {
@@ -175,13 +196,16 @@ wayland_views() {
             getline; gsub(/[(),]/, " "); print title "|" id "-" $2 "," $3 "|" $2, $3, $5, $6 "|" layer }'
 }
 wayland_windows() {
-    local title id box
-    while IFS='|' read -r title id box _; do
+    local title id box owner
+    while IFS='|' read -r title id box _ owner; do
         case $title in
             "Lumeye - Home Edition 2.2") echo "menu $id" ;;
             "Lumeye HE Help"*) echo "help $id" ;;
-            # Whose message it is: the driver asks for one at a time here.
-            "Lumeye HE") if [[ -n "${shown_kinds[card_message]:-}" ]]; then echo "card_message $id"; else echo "menu_message $id"; fi ;;
+            "Lumeye HE")
+                if [[ $desktop == kwin ]]; then
+                    if [[ $owner == "Print E-Card" ]]; then echo "card_message $id"; else echo "menu_message $id"; fi
+                # Whose message it is: on Weston the driver asks for one at a time.
+                elif [[ -n "${shown_kinds[card_message]:-}" ]]; then echo "card_message $id"; else echo "menu_message $id"; fi ;;
             "Lumeye") read -r _ top _ bottom <<<"$box"; if ((bottom - top > 300)); then echo "about $id"; else echo "question $id"; fi ;;
             "Reduce []") echo "chart $id" ;;
             "Print E-Card") echo "card $id" ;;
@@ -220,7 +244,11 @@ none_shown() {
 activate() {
     local deadline=$((SECONDS + patience))
     ACTIVE_ID=$(printf '%s\n' "${shown[@]}" | awk -v kind="$1" '$1 == kind { print $2; exit }')
-    if ((wayland)); then wayland_raise "$1"; else xdotool windowactivate "$ACTIVE_ID" 2>/dev/null || true; fi
+    case $desktop in
+        openbox) xdotool windowactivate "$ACTIVE_ID" 2>/dev/null || true ;;
+        weston) wayland_raise "$1" ;;
+        kwin) kwin_script activate "$ACTIVE_ID" >/dev/null ;;
+    esac
     until [[ $(active_window) == "$ACTIVE_ID" ]]; do
         app_running || { ACTIVE_ID=""; return 0; }
         ((SECONDS < deadline)) || monkey_fail "the $1 did not become the active window"
@@ -230,8 +258,53 @@ activate() {
 
 # On Weston the active window is the topmost one.
 active_window() {
-    if ((wayland)); then wayland_views | awk -F'|' '{ print $2; exit }'; else xdotool getactivewindow 2>/dev/null; fi
+    case $desktop in
+        openbox) xdotool getactivewindow 2>/dev/null ;;
+        weston) wayland_views | awk -F'|' '{ print $2; exit }' ;;
+        kwin) kwin_script active ;;
+    esac
 }
+
+# kwin_script views|active|activate ID: runs a KWin script that prints the
+# program's windows, topmost first (views), the active one's id (active), or
+# makes a window the active one (activate); prints what it printed. KWin 5
+# names the windows' list and the active window differently from KWin 6.
+kwin_script() {
+    local mark="m$RANDOM$RANDOM" log="$E2E_TMP/kwin.log" script="$E2E_TMP/query.js" from id i
+    cat >"$script" <<JS
+var all = workspace.stackingOrder;
+if (!all) {
+    all = (workspace.windowList ? workspace.windowList() : workspace.clientList()).slice();
+    all.sort(function (a, b) { return a.stackingOrder - b.stackingOrder; });
+}
+// KWin tells windows of one title apart by a number after it ("Lumeye HE <2>").
+function title(w) { return w.caption.replace(/ <[0-9]+>$/, ""); }
+for (var i = all.length - 1; i >= 0; i--) {
+    var w = all[i], f = w.frameGeometry, inner = w.bufferGeometry || w.clientGeometry;
+    if (w.pid != $APP_PID) continue;
+    if ("$1" == "views")
+        print("$mark " + title(w) + "|" + w.internalId + "|" + f.x + " " + f.y + " " + (f.x + f.width) + " " + (f.y + f.height)
+              + "|" + (w.fullScreen ? 0 : inner.y - f.y) + "|" + (w.transientFor ? title(w.transientFor) : ""));
+    else if ("$1" == "active" && w.active)
+        print("$mark " + w.internalId);
+    else if ("$1" == "activate" && String(w.internalId) == "${2:-}") {
+        if ("activeWindow" in workspace) workspace.activeWindow = w; else workspace.activeClient = w;
+    }
+}
+print("$mark end");
+JS
+    from=$(stat -c %s "$log")
+    kwin_dbus /Scripting org.kde.kwin.Scripting.unloadScript string:lumeye-query >/dev/null 2>&1 || true
+    id=$(kwin_dbus /Scripting org.kde.kwin.Scripting.loadScript string:"$script" string:lumeye-query | awk '{ print $NF }')
+    kwin_dbus "/Scripting/Script$id" org.kde.kwin.Script.run >/dev/null 2>&1 ||
+        kwin_dbus "/$id" org.kde.kwin.Script.run >/dev/null
+    for i in $(seq 1 50); do
+        tail -c +$((from + 1)) "$log" | grep -q "$mark end" && break
+        sleep 0.02
+    done
+    tail -c +$((from + 1)) "$log" | sed -n "s/.*$mark //p" | grep -vx end || true
+}
+kwin_dbus() { DBUS_SESSION_BUS_ADDRESS=$kwin_bus dbus-send --session --dest=org.kde.KWin --print-reply=literal "$@"; }
 # wayland_raise KIND: Weston's window switcher brings ACTIVE_ID to the top
 # and gives it the keys: Super held, Tab steps from the active window down
 # the desktop's windows, from the first of them when the active window is
@@ -263,15 +336,18 @@ wayland_raise() {
 }
 
 # wm_close_window ID: the window manager's close; on Weston the close button
-# of Qt's frame, at the right of its title bar.
+# of Qt's frame, on KWin that of KWin's, at the right of the title bar.
 wm_close_window() {
-    if ((wayland)); then
-        local right top
-        read -r right top < <(wayland_views | awk -F'|' -v id="$1" '$2 == id { split($3, b, " "); print b[3], b[2] }')
-        xdotool mousemove 1060 790 sleep 0.1 mousemove $((right - 17)) $((top + 15)) sleep 0.1 click 1
-    else
-        wmctrl -i -c "$1"
-    fi
+    local right top title
+    case $desktop in
+        openbox) wmctrl -i -c "$1" ;;
+        weston)
+            read -r right top < <(wayland_views | awk -F'|' -v id="$1" '$2 == id { split($3, b, " "); print b[3], b[2] }')
+            xdotool mousemove 1060 790 sleep 0.1 mousemove $((right - 17)) $((top + 15)) sleep 0.1 click 1 ;;
+        kwin)
+            read -r right top title < <(wayland_views | awk -F'|' -v id="$1" '$2 == id { split($3, b, " "); print b[3], b[2], $4 }')
+            xdotool mousemove $((right - title / 2)) $((top + title / 2)) sleep 0.1 click 1 ;;
+    esac
 }
 
 keys() { xdotool key --clearmodifiers --delay 30 "$@" 2>/dev/null || true; }
@@ -284,9 +360,14 @@ message_acts=(enter escape space f1 wm_close alt_f4)
 chart_acts=(enter space escape escape f1 wm_close alt_f4 dblclick)
 card_acts=(print print exit f1 wm_close alt_f4 tab)
 help_acts=(escape link page back wm_close alt_f4 f1)
-# On Wayland no Alt+F4; nor help from a modal window, which would cover it
-# where no click reaches it.
-if ((wayland)); then
+# On Weston no Alt+F4; nor help from a modal window, which would cover it
+# where no click reaches it. The chart, full screen, has no close button
+# there nor on KWin.
+# Nor is the wait window closed on Wayland, where the driver sees it too late.
+if [[ $desktop == kwin ]]; then
+    mapfile -t chart_acts < <(printf '%s\n' "${chart_acts[@]}" | grep -vx wm_close)
+    mapfile -t menu_acts < <(printf '%s\n' "${menu_acts[@]}" | grep -vx test_close)
+elif [[ $desktop == weston ]]; then
     for list in menu_acts quit_acts question_acts about_acts message_acts chart_acts card_acts help_acts; do
         declare -n acts=$list
         case $list in
@@ -315,7 +396,7 @@ menu_waits() {
 # stays on top of the others, only the last modal window opened.
 usable_kinds() {
     local kind
-    if ((wayland)) && last_modal; then
+    if [[ $desktop == weston ]] && last_modal; then
         echo "$LAST_MODAL"
         return
     fi
@@ -365,7 +446,7 @@ chart_drawn() {
     done
 }
 chart_picture() {
-    if ((wayland)); then import -window root rgb:- 2>/dev/null | md5sum; else import -window "$1" rgb:- 2>/dev/null | md5sum; fi
+    if [[ $desktop == openbox ]]; then import -window "$1" rgb:- 2>/dev/null | md5sum; else import -window root rgb:- 2>/dev/null | md5sum; fi
 }
 
 type_answer() { keys ctrl+a BackSpace; xdotool type --delay 20 -- "$1"; keys Return; }
@@ -444,8 +525,11 @@ act() {
 restart
 while ((max_actions == 0 || actions < max_actions)) && ((seconds == 0 || SECONDS < seconds)); do
     actions=$((actions + 1))
-    if ((RANDOM % 25 == 0)) && [[ -n "$printer_dir" ]]; then
-        if ((RANDOM % 2)); then printer cupsreject; note "printer refuses jobs"
+    # Both numbers drawn with or without a printer (only root has one), so a
+    # seed runs the same for any user.
+    printer_turn=$((RANDOM % 25)) refuse=$((RANDOM % 2))
+    if ((printer_turn == 0)) && [[ -n "$printer_dir" ]]; then
+        if ((refuse)); then printer cupsreject; note "printer refuses jobs"
         else printer cupsaccept; note "printer takes jobs"; fi
     fi
     mapfile -t usable < <(usable_kinds)

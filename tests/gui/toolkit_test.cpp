@@ -318,6 +318,12 @@ private slots:
         QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
         QCOMPARE(QCoreApplication::exec(), 0);
         QVERIFY(!form.isVisible());
+        // What main does next: no form nor native window is left for the
+        // QApplication to take down.
+        QPointer<SampleForm> shown(&form);
+        Application::closeDown();
+        QVERIFY(!shown);
+        for (const QWindow* window : QGuiApplication::allWindows()) QVERIFY(!window->handle());
     }
 };
 
