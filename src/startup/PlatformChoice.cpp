@@ -9,9 +9,11 @@ PlatformChoice choosePlatform(const Desktop& desktop) {
     PlatformChoice choice;
     choice.platform = desktop.platformAsked;
     // DISPLAY may name an X server long gone (left by a terminal multiplexer
-    // or sudo): Qt then goes on to the compositor instead of giving up.
-    if (choice.platform.isEmpty() && onWayland && !*desktop.serverFrames && desktop.xDisplay)
-        choice.platform = "xcb;wayland";
+    // or sudo): Qt then goes on to the compositor instead of giving up. A
+    // compositor that frames windows is used natively, whatever the session
+    // says of itself, and an X server only where it cannot be.
+    if (choice.platform.isEmpty() && onWayland && *desktop.serverFrames) choice.platform = "wayland;xcb";
+    else if (choice.platform.isEmpty() && onWayland && desktop.xDisplay) choice.platform = "xcb;wayland";
     // Qt's frames, which on Qt 6.4 load the GPU driver, only where nobody else draws any.
     choice.qtFrames = !(onWayland && *desktop.serverFrames);
     return choice;

@@ -31,7 +31,7 @@ TEST(PlatformChoice, EveryWindowFramedByTheDesktopOrQt) {
     };
     const Row rows[] = {
         {"GNOME or Weston with XWayland", {"", false, true}, "xcb;wayland", true},
-        {"KDE Plasma", {"", true, true}, "", false},
+        {"KDE Plasma, also with a stale DISPLAY", {"", true, true}, "wayland;xcb", false},
         {"Wayland asked for on GNOME", {"wayland", false, true}, "wayland", true},
     };
     for (const Row& row : rows) {
