@@ -138,7 +138,7 @@ void PictureBox::clearSurface() {
     sentThisTurn_ = QRegion();
     if (keepsStrokes_) {
         image_ = DeviceBitmap();
-        drawnOn_ = QRegion();
+        drawnOn_ = pictureArea();
         update(rect());
         return;
     }
@@ -153,7 +153,7 @@ void PictureBox::clearSurface() {
 
 QRegion PictureBox::pictureArea() const {
     if (picture_.isNull()) return {};
-    return QRect(0, 0, picture_.width(), picture_.height()) & QRect(0, 0, image_.width(), image_.height());
+    return QRect(0, 0, picture_.width(), picture_.height()) & QRect(QPoint(0, 0), innerPixels());
 }
 
 void PictureBox::showArea(const QRect& area) {
@@ -304,7 +304,7 @@ void PictureBox::setDrawnByServer(bool on) {
     setAttribute(Qt::WA_NativeWindow, drawnByServer_);
     setAttribute(Qt::WA_PaintOnScreen, drawnByServer_);
     setAttribute(Qt::WA_NoSystemBackground, drawnByServer_);
-    keepsStrokes_ = on && !drawnByServer_;
+    keepsStrokes_ = on;
 }
 
 QPaintEngine* PictureBox::paintEngine() const { return drawnByServer_ ? nullptr : QWidget::paintEngine(); }
@@ -312,23 +312,33 @@ QPaintEngine* PictureBox::paintEngine() const { return drawnByServer_ ? nullptr 
 // ---- events
 
 void PictureBox::drawThroughServer(const QRegion& exposed) {
-    const DeviceBitmap& image = surface();
-    if (!server_.begin(*this, image.layout())) {
+    const PixelLayout layout = layoutForDisplay(Screen::info());
+    if (!server_.begin(*this, layout)) {
         // The window's own visual stores pixels otherwise than the image: Qt
         // draws the box from now on.
         setDrawnByServer(false);
         update();
         return;
     }
-    const QRect bounds(0, 0, image.width(), image.height());
-    const QRegion pixels = devicePixelsOf(exposed, pixelRatio_) & bounds;
+    const bool fromStrokes = keepingStrokes();
+    const QSize size = fromStrokes ? innerPixels() : QSize(surface().width(), surface().height());
+    const QRegion pixels = devicePixelsOf(exposed, pixelRatio_) & QRect(QPoint(0, 0), size);
     // Image pixels are the window's device pixels, the box having no border.
     // Qt answers one expose of a window that paints on screen twice, as an
     // expose and as a paint event: the second finds it all sent already.
     if ((pixels - sentThisTurn_).isEmpty()) return;
-    server_.fill(pixels - drawnOn_, pixelValueOf(image.layout(), backColor_.rgb()));
-    for (const QRect& r : pixels & drawnOn_)
-        server_.put({image.bits(), image.width(), image.height(), image.widthBytes()}, r, QPoint(0, 0));
+    server_.fill(pixels - drawnOn_, pixelValueOf(layout, backColor_.rgb()));
+    for (const QRect& r : pixels & drawnOn_) {
+        if (!fromStrokes) {
+            server_.put({image_.bits(), image_.width(), image_.height(), image_.widthBytes()}, r, QPoint(0, 0));
+            continue;
+        }
+        // Only what was drawn is made, an area at a time: a cleared canvas
+        // takes no screen-sized image to fill and page in.
+        const DeviceBitmap part = pixelsOf(r);
+        server_.put({part.bits(), part.width(), part.height(), part.widthBytes()}, QRect(QPoint(0, 0), r.size()),
+                    r.topLeft());
+    }
     if (sentThisTurn_.isEmpty()) QTimer::singleShot(0, this, [this] { sentThisTurn_ = QRegion(); });
     sentThisTurn_ += pixels;
 }
