@@ -10,7 +10,6 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QTimer>
 
 namespace lumeye::ui {
 namespace {
@@ -103,7 +102,7 @@ DeviceBitmap& PictureBox::Image() {
     // Whoever writes the bits may draw anywhere.
     DeviceBitmap& image = surface();
     drawnOn_ = QRect(0, 0, image.width(), image.height());
-    sentThisTurn_ = QRegion();
+    server_.drawnOver();
     return image;
 }
 const DeviceBitmap& PictureBox::Image() const { return surface(); }
@@ -126,7 +125,7 @@ DeviceBitmap& PictureBox::surface() const {
     } else {
         image_ = image_.resized(size.width(), size.height(), layout, backColor_.rgb());
         drawnOn_ &= QRect(0, 0, size.width(), size.height());
-        sentThisTurn_ = QRegion();
+        server_.drawnOver();
     }
     return image_;
 }
@@ -135,7 +134,7 @@ void PictureBox::clearSurface() {
     // All of Image is cleared: one of another size or layout is made anew
     // rather than resized with its contents first (a canvas is megabytes).
     strokes_.clear();
-    sentThisTurn_ = QRegion();
+    server_.drawnOver();
     if (keepsStrokes_) {
         image_ = DeviceBitmap();
         drawnOn_ = pictureArea();
@@ -158,7 +157,7 @@ QRegion PictureBox::pictureArea() const {
 
 void PictureBox::showArea(const QRect& area) {
     drawnOn_ += area;
-    sentThisTurn_ = QRegion();
+    server_.drawnOver();
     const QRectF onScreen(QPointF(area.topLeft()) / pixelRatio_, QSizeF(area.size()) / pixelRatio_);
     update(onScreen.toAlignedRect().translated(contentsRect().topLeft()));
 }
@@ -324,9 +323,7 @@ void PictureBox::drawThroughServer(const QRegion& exposed) {
     const QSize size = fromStrokes ? innerPixels() : QSize(surface().width(), surface().height());
     const QRegion pixels = devicePixelsOf(exposed, pixelRatio_) & QRect(QPoint(0, 0), size);
     // Image pixels are the window's device pixels, the box having no border.
-    // Qt answers one expose of a window that paints on screen twice, as an
-    // expose and as a paint event: the second finds it all sent already.
-    if ((pixels - sentThisTurn_).isEmpty()) return;
+    if (server_.sentThisTurn(pixels)) return;
     server_.fill(pixels - drawnOn_, pixelValueOf(layout, backColor_.rgb()));
     for (const QRect& r : pixels & drawnOn_) {
         if (!fromStrokes) {
@@ -339,8 +336,6 @@ void PictureBox::drawThroughServer(const QRegion& exposed) {
         server_.put({part.bits(), part.width(), part.height(), part.widthBytes()}, QRect(QPoint(0, 0), r.size()),
                     r.topLeft());
     }
-    if (sentThisTurn_.isEmpty()) QTimer::singleShot(0, this, [this] { sentThisTurn_ = QRegion(); });
-    sentThisTurn_ += pixels;
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {

@@ -216,12 +216,9 @@ private:
     bool drawnByServer_ = false;
     bool keepsStrokes_ = false;
     mutable std::vector<Stroke> strokes_;
-    display::ServerDrawing server_;
+    mutable display::ServerDrawing server_;
     // Where Image may differ from BackColor, in its pixels.
     mutable QRegion drawnOn_;
-    // What was sent to the X server in this turn of the event loop, and not
-    // drawn over since.
-    mutable QRegion sentThisTurn_;
     BorderStyle border_ = BorderStyle::FixedSingle;
     double currentX_ = 0.0;
     double currentY_ = 0.0;
