@@ -59,7 +59,7 @@ private:
     class Window;
     std::unique_ptr<Window> window_;
     QRegion sent_;
-    // Ends the turn's record, and with it the request to do so.
+    // Where the record's end at the next turn is queued: gone with this object, so is the call.
     QObject turn_;
 };
 
