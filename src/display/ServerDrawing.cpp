@@ -1,6 +1,7 @@
 #include "display/ServerDrawing.h"
 
 #include <QGuiApplication>
+#include <QTimer>
 #include <QWidget>
 #include <QtGui/qguiapplication_platform.h>
 
@@ -269,6 +270,13 @@ bool ServerDrawing::begin(const QWidget& widget, PixelLayout layout) {
     std::free(geometry);
     if (pad) window_ = std::make_unique<Window>(c, id, layout, *pad);
     return window_ != nullptr;
+}
+
+bool ServerDrawing::sentThisTurn(const QRegion& area) {
+    if ((area - sent_).isEmpty()) return true;
+    if (sent_.isEmpty()) QTimer::singleShot(0, &turn_, [this] { sent_ = QRegion(); });
+    sent_ += area;
+    return false;
 }
 
 void ServerDrawing::fill(const QRegion& area, uint32_t pixel) { window_->fill(area, pixel); }

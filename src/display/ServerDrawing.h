@@ -2,6 +2,7 @@
 
 #include "core/PixelLayout.h"
 
+#include <QObject>
 #include <QPoint>
 #include <QRect>
 #include <QRegion>
@@ -47,9 +48,19 @@ public:
     void fill(const QRegion& area, uint32_t pixel);
     void put(const PixelRows& rows, const QRect& area, const QPoint& at);
 
+    // Qt answers one expose of a window that paints on screen twice, as an
+    // expose and as a paint event: whether all of an area was sent already in
+    // this turn of the event loop; when not, it counts as sent from now on.
+    bool sentThisTurn(const QRegion& area);
+    // What was sent has been drawn over: the next area is sent in any case.
+    void drawnOver() { sent_ = QRegion(); }
+
 private:
     class Window;
     std::unique_ptr<Window> window_;
+    QRegion sent_;
+    // Where the record's end at the next turn is queued: gone with this object, so is the call.
+    QObject turn_;
 };
 
 }  // namespace lumeye::display

@@ -10,7 +10,6 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QTimer>
 
 namespace lumeye::ui {
 namespace {
@@ -103,7 +102,7 @@ DeviceBitmap& PictureBox::Image() {
     // Whoever writes the bits may draw anywhere.
     DeviceBitmap& image = surface();
     drawnOn_ = QRect(0, 0, image.width(), image.height());
-    sentThisTurn_ = QRegion();
+    server_.drawnOver();
     return image;
 }
 const DeviceBitmap& PictureBox::Image() const { return surface(); }
@@ -126,7 +125,7 @@ DeviceBitmap& PictureBox::surface() const {
     } else {
         image_ = image_.resized(size.width(), size.height(), layout, backColor_.rgb());
         drawnOn_ &= QRect(0, 0, size.width(), size.height());
-        sentThisTurn_ = QRegion();
+        server_.drawnOver();
     }
     return image_;
 }
@@ -135,10 +134,10 @@ void PictureBox::clearSurface() {
     // All of Image is cleared: one of another size or layout is made anew
     // rather than resized with its contents first (a canvas is megabytes).
     strokes_.clear();
-    sentThisTurn_ = QRegion();
+    server_.drawnOver();
     if (keepsStrokes_) {
         image_ = DeviceBitmap();
-        drawnOn_ = QRegion();
+        drawnOn_ = pictureArea();
         update(rect());
         return;
     }
@@ -153,12 +152,12 @@ void PictureBox::clearSurface() {
 
 QRegion PictureBox::pictureArea() const {
     if (picture_.isNull()) return {};
-    return QRect(0, 0, picture_.width(), picture_.height()) & QRect(0, 0, image_.width(), image_.height());
+    return QRect(0, 0, picture_.width(), picture_.height()) & QRect(QPoint(0, 0), innerPixels());
 }
 
 void PictureBox::showArea(const QRect& area) {
     drawnOn_ += area;
-    sentThisTurn_ = QRegion();
+    server_.drawnOver();
     const QRectF onScreen(QPointF(area.topLeft()) / pixelRatio_, QSizeF(area.size()) / pixelRatio_);
     update(onScreen.toAlignedRect().translated(contentsRect().topLeft()));
 }
@@ -304,7 +303,7 @@ void PictureBox::setDrawnByServer(bool on) {
     setAttribute(Qt::WA_NativeWindow, drawnByServer_);
     setAttribute(Qt::WA_PaintOnScreen, drawnByServer_);
     setAttribute(Qt::WA_NoSystemBackground, drawnByServer_);
-    keepsStrokes_ = on && !drawnByServer_;
+    keepsStrokes_ = on;
 }
 
 QPaintEngine* PictureBox::paintEngine() const { return drawnByServer_ ? nullptr : QWidget::paintEngine(); }
@@ -312,25 +311,31 @@ QPaintEngine* PictureBox::paintEngine() const { return drawnByServer_ ? nullptr 
 // ---- events
 
 void PictureBox::drawThroughServer(const QRegion& exposed) {
-    const DeviceBitmap& image = surface();
-    if (!server_.begin(*this, image.layout())) {
+    const PixelLayout layout = layoutForDisplay(Screen::info());
+    if (!server_.begin(*this, layout)) {
         // The window's own visual stores pixels otherwise than the image: Qt
         // draws the box from now on.
         setDrawnByServer(false);
         update();
         return;
     }
-    const QRect bounds(0, 0, image.width(), image.height());
-    const QRegion pixels = devicePixelsOf(exposed, pixelRatio_) & bounds;
+    const bool fromStrokes = keepingStrokes();
+    const QSize size = fromStrokes ? innerPixels() : QSize(surface().width(), surface().height());
+    const QRegion pixels = devicePixelsOf(exposed, pixelRatio_) & QRect(QPoint(0, 0), size);
     // Image pixels are the window's device pixels, the box having no border.
-    // Qt answers one expose of a window that paints on screen twice, as an
-    // expose and as a paint event: the second finds it all sent already.
-    if ((pixels - sentThisTurn_).isEmpty()) return;
-    server_.fill(pixels - drawnOn_, pixelValueOf(image.layout(), backColor_.rgb()));
-    for (const QRect& r : pixels & drawnOn_)
-        server_.put({image.bits(), image.width(), image.height(), image.widthBytes()}, r, QPoint(0, 0));
-    if (sentThisTurn_.isEmpty()) QTimer::singleShot(0, this, [this] { sentThisTurn_ = QRegion(); });
-    sentThisTurn_ += pixels;
+    if (server_.sentThisTurn(pixels)) return;
+    server_.fill(pixels - drawnOn_, pixelValueOf(layout, backColor_.rgb()));
+    for (const QRect& r : pixels & drawnOn_) {
+        if (!fromStrokes) {
+            server_.put({image_.bits(), image_.width(), image_.height(), image_.widthBytes()}, r, QPoint(0, 0));
+            continue;
+        }
+        // Only what was drawn is made, an area at a time: a cleared canvas
+        // takes no screen-sized image to fill and page in.
+        const DeviceBitmap part = pixelsOf(r);
+        server_.put({part.bits(), part.width(), part.height(), part.widthBytes()}, QRect(QPoint(0, 0), r.size()),
+                    r.topLeft());
+    }
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {

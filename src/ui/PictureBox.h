@@ -26,8 +26,8 @@ namespace lumeye::ui {
 // display's own pixel format, and a displayed picture (Picture) that forms the
 // background of that image.
 //
-// Everything drawn lands in Image (a screen canvas that Qt draws keeps the
-// drawing calls instead: see setShownByServer), which is what the box shows,
+// Everything drawn lands in Image (a screen canvas keeps the drawing calls
+// instead: see setDrawnByServer), which is what the box shows,
 // pixel for pixel with no smoothing; Image always has the size of the inner area (the
 // box less its border). Coordinates of the drawing calls, CurrentX/CurrentY and
 // ScaleWidth/ScaleHeight are in the box's own coordinate unit (layout units
@@ -141,13 +141,14 @@ public:
     void ZOrder(int position = 0);
     // Repaints the box on screen now from Image.
     void Refresh();
-    // Where the X server can draw on the box (see display::ServerDrawing), has
-    // it show Image: it fills what is still BackColor and is sent only what was
-    // drawn, with no copy of Image in the window's backing store. For a
-    // borderless canvas that covers the screen; elsewhere Qt draws the box, and
-    // keeps only what was drawn (pictures, text, lines, boxes) to paint it
-    // again from, so that the screen's pixels are held once, in Qt's backing
-    // store: Image is made when asked for, and kept until the next Cls.
+    // For a borderless canvas that covers the screen: the box keeps only what
+    // was drawn (pictures, text, lines, boxes) to show it again from, and
+    // Image is made when asked for, kept until the next Cls. Where the X
+    // server can draw on the box (see display::ServerDrawing), it fills what
+    // is still BackColor and is sent only the areas drawn on, made from what
+    // was kept, with no copy in the window's backing store; elsewhere Qt
+    // draws the box, so that the screen's pixels are held once, in Qt's
+    // backing store.
     void setDrawnByServer(bool on);
     bool drawnByServer() const { return drawnByServer_; }
     QPaintEngine* paintEngine() const override;
@@ -215,12 +216,9 @@ private:
     bool drawnByServer_ = false;
     bool keepsStrokes_ = false;
     mutable std::vector<Stroke> strokes_;
-    display::ServerDrawing server_;
+    mutable display::ServerDrawing server_;
     // Where Image may differ from BackColor, in its pixels.
     mutable QRegion drawnOn_;
-    // What was sent to the X server in this turn of the event loop, and not
-    // drawn over since.
-    mutable QRegion sentThisTurn_;
     BorderStyle border_ = BorderStyle::FixedSingle;
     double currentX_ = 0.0;
     double currentY_ = 0.0;

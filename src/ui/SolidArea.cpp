@@ -27,8 +27,8 @@ void SolidArea::paintEvent(QPaintEvent* event) {
     if (!drawnByServer_) return;  // the background is filled by Qt
     const PixelLayout layout = layoutForDisplay(Screen::info());
     if (server_.begin(*this, layout)) {
-        server_.fill(devicePixelsOf(event->region(), devicePixelRatioF()),
-                     pixelValueOf(layout, palette().color(backgroundRole()).rgb()));
+        const QRegion area = devicePixelsOf(event->region(), devicePixelRatioF());
+        if (!server_.sentThisTurn(area)) server_.fill(area, pixelValueOf(layout, palette().color(backgroundRole()).rgb()));
     } else {
         // The window's own visual stores pixels otherwise: Qt fills it from now on.
         setDrawnByServer(false);

@@ -298,6 +298,25 @@ private slots:
         for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
         QCOMPARE(counter.paints, 1);
         QCOMPARE(shown(), box.Image().toImage());
+
+        // Once cleared, the canvas keeps what is drawn and sends the areas
+        // made from that: the same pixels as the image made when asked for.
+        DeviceBitmap letter(37, 23, layoutForDisplay(Screen::info()));
+        for (int64_t i = 0; i < letter.byteCount(); ++i) letter.bits()[i] = uint8_t(random());
+        box.Cls();
+        box.setScaleMode(ScaleMode::Pixels);
+        box.FillBox(40, 50, 300, 700, Qt::blue);
+        box.PaintPicture(letter, 290, 690);
+        box.setForeColor(Qt::red);
+        box.setDrawWidth(5);
+        box.Line(10, 990, 1260, 600);
+        box.setCurrentX(500);
+        box.setCurrentY(100);
+        box.Print(QStringLiteral("E 3 m"));
+        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+        const QImage strokes = shown();
+        QCOMPARE(strokes, box.Image().toImage());
+        QVERIFY(strokes.pixel(45, 60) == qRgb(0, 0, 255) && strokes.pixel(1000, 50) == box.BackColor().rgb());
     }
 
     // The test's fontconfig has a Verdana (tests/gui/verdana-fonts.conf.in) but no Tahoma.
