@@ -279,12 +279,14 @@ if (!all) {
 }
 // KWin tells windows of one title apart by a number after it ("Lumeye HE <2>").
 function title(w) { return w.caption.replace(/ <[0-9]+>$/, ""); }
+// KWin 6 places windows in logical coordinates with fractions (608.5): whole pixels for the shell.
+function r(v) { return Math.round(v); }
 for (var i = all.length - 1; i >= 0; i--) {
     var w = all[i], f = w.frameGeometry, inner = w.bufferGeometry || w.clientGeometry;
     if (w.pid != $APP_PID) continue;
     if ("$1" == "views")
-        print("$mark " + title(w) + "|" + w.internalId + "|" + f.x + " " + f.y + " " + (f.x + f.width) + " " + (f.y + f.height)
-              + "|" + (w.fullScreen ? 0 : inner.y - f.y) + "|" + (w.transientFor ? title(w.transientFor) : ""));
+        print("$mark " + title(w) + "|" + w.internalId + "|" + r(f.x) + " " + r(f.y) + " " + r(f.x + f.width) + " " + r(f.y + f.height)
+              + "|" + (w.fullScreen ? 0 : r(inner.y - f.y)) + "|" + (w.transientFor ? title(w.transientFor) : ""));
     else if ("$1" == "active" && w.active)
         print("$mark " + w.internalId);
     else if ("$1" == "activate" && String(w.internalId) == "${2:-}") {
