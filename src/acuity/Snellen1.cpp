@@ -135,7 +135,7 @@ snellen1::snellen1() : canvas_(std::make_unique<Canvas>(*this)) {
     PicDest->setBorderStyle(ui::PictureBox::BorderStyle::None);
     PicDest->setBackColor(Qt::white);
     PicDest->setScaleMode(ui::ScaleMode::Pixels);
-    PicDest->setDrawnByServer(true);
+    PicDest->setScreenCanvas(true);
     ui::placeDesign(PicDest, 0, 0, 800, 600);
 
     pic2 = addControl(makeMaster(2, PicDest), QStringLiteral("pic2"));

@@ -150,6 +150,11 @@ void PictureBox::clearSurface() {
     update(rect());
 }
 
+QRect PictureBox::shownPixels() const {
+    const QSize size = keepingStrokes() ? innerPixels() : QSize(surface().width(), surface().height());
+    return QRect(QPoint(0, 0), size);
+}
+
 QRegion PictureBox::pictureArea() const {
     if (picture_.isNull()) return {};
     return QRect(0, 0, picture_.width(), picture_.height()) & QRect(QPoint(0, 0), innerPixels());
@@ -297,13 +302,17 @@ void PictureBox::Refresh() {
     else update(rect());
 }
 
-void PictureBox::setDrawnByServer(bool on) {
-    drawnByServer_ = on && border_ == BorderStyle::None &&
-                     display::ServerDrawing::possible(layoutForDisplay(Screen::info()));
-    setAttribute(Qt::WA_NativeWindow, drawnByServer_);
-    setAttribute(Qt::WA_PaintOnScreen, drawnByServer_);
-    setAttribute(Qt::WA_NoSystemBackground, drawnByServer_);
+void PictureBox::setScreenCanvas(bool on) {
     keepsStrokes_ = on;
+    setDrawnByServer(on && border_ == BorderStyle::None &&
+                     display::ServerDrawing::possible(layoutForDisplay(Screen::info())));
+}
+
+void PictureBox::setDrawnByServer(bool on) {
+    drawnByServer_ = on;
+    setAttribute(Qt::WA_NativeWindow, on);
+    setAttribute(Qt::WA_PaintOnScreen, on);
+    setAttribute(Qt::WA_NoSystemBackground, on);
 }
 
 QPaintEngine* PictureBox::paintEngine() const { return drawnByServer_ ? nullptr : QWidget::paintEngine(); }
@@ -320,8 +329,7 @@ void PictureBox::drawThroughServer(const QRegion& exposed) {
         return;
     }
     const bool fromStrokes = keepingStrokes();
-    const QSize size = fromStrokes ? innerPixels() : QSize(surface().width(), surface().height());
-    const QRegion pixels = devicePixelsOf(exposed, pixelRatio_) & QRect(QPoint(0, 0), size);
+    const QRegion pixels = devicePixelsOf(exposed, pixelRatio_) & shownPixels();
     // Image pixels are the window's device pixels, the box having no border.
     if (server_.sentThisTurn(pixels)) return;
     server_.fill(pixels - drawnOn_, pixelValueOf(layout, backColor_.rgb()));
@@ -346,8 +354,7 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QRect inner = contentsRect();
     const bool fromStrokes = keepingStrokes();
-    const QSize size = fromStrokes ? innerPixels() : QSize(surface().width(), surface().height());
-    const QRect bounds(QPoint(0, 0), size);
+    const QRect bounds = shownPixels();
     for (const QRect& r : event->region()) {
         const QRect area = r.intersected(inner).translated(-inner.topLeft());
         if (area.isEmpty()) continue;

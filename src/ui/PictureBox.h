@@ -27,7 +27,7 @@ namespace lumeye::ui {
 // background of that image.
 //
 // Everything drawn lands in Image (a screen canvas keeps the drawing calls
-// instead: see setDrawnByServer), which is what the box shows,
+// instead: see setScreenCanvas), which is what the box shows,
 // pixel for pixel with no smoothing; Image always has the size of the inner area (the
 // box less its border). Coordinates of the drawing calls, CurrentX/CurrentY and
 // ScaleWidth/ScaleHeight are in the box's own coordinate unit (layout units
@@ -149,7 +149,7 @@ public:
     // was kept, with no copy in the window's backing store; elsewhere Qt
     // draws the box, so that the screen's pixels are held once, in Qt's
     // backing store.
-    void setDrawnByServer(bool on);
+    void setScreenCanvas(bool on);
     bool drawnByServer() const { return drawnByServer_; }
     QPaintEngine* paintEngine() const override;
 
@@ -200,6 +200,9 @@ private:
     // Records an area of Image as drawn on and repaints the part of the box that shows it.
     void showArea(const QRect& area);
     QRegion pictureArea() const;
+    // The pixels of Image the box shows: all of it, made or kept as strokes.
+    QRect shownPixels() const;
+    void setDrawnByServer(bool on);
     void drawThroughServer(const QRegion& exposed);
     void paintBorder(QPainter& painter);
 

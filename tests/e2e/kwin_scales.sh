@@ -23,13 +23,8 @@ device_shot() { convert "xwd:$XVFB_FBDIR/Xvfb_screen0" -crop "${width}x${height}
 # first_chart FILE: double-clicks Perform Sight Test on the menu, wherever and
 # at whatever size it is shown, and takes the first chart once it is still.
 first_chart() {
-    local i box w x y
-    for i in $(seq 1 100); do
-        device_shot "$E2E_TMP/menu.png"
-        [[ $(colour_count "$E2E_TMP/menu.png" '#004040') -gt 100000 ]] && break
-        app_running || fail "the program ended"
-        sleep 0.2
-    done
+    local box w x y
+    wait_colour device_shot "$E2E_TMP/menu.png" '#004040' 100000
     sleep 0.5
     device_shot "$E2E_TMP/menu.png"
     box=$(colour_box "$E2E_TMP/menu.png" '#004040')
@@ -39,12 +34,7 @@ first_chart() {
     xdotool mousemove $((width + 32)) $((height + 32)) sleep 0.2 \
         mousemove $((x + 166 * w / 690)) $((y + 367 * w / 690)) sleep 0.3 click --repeat 2 --delay 60 1
     xdotool mousemove $((width + 32)) $((height + 32))
-    for i in $(seq 1 150); do
-        device_shot "$1"
-        [[ $(colour_count "$1" '#FF0000') -gt 100 ]] && break
-        app_running || fail "the program ended"
-        sleep 0.2
-    done
+    wait_colour device_shot "$1" '#FF0000' 100
     sleep 1
     device_shot "$1"
     [[ $(colour_count "$1" '#004040') -eq 0 ]] || fail "no chart over the whole output: $1"

@@ -406,17 +406,24 @@ weston_screenshot() {
     mv "$E2E_TMP"/wayland-screenshot-*.png "$1"
 }
 
+# wait_colour SCREENSHOT FILE COLOUR MORE_THAN: takes the screen into FILE
+# with the command SCREENSHOT FILE until more than MORE_THAN of its pixels
+# have that colour, for 30 seconds at most.
+wait_colour() {
+    local i
+    for i in $(seq 1 150); do
+        "$1" "$2"
+        [[ $(colour_count "$2" "$3") -gt $4 ]] && return 0
+        app_running || fail "the program ended"
+        sleep 0.2
+    done
+}
+
 # wait_menu SCREENSHOT: waits until the screen, taken into menu.png by the
 # command SCREENSHOT FILE, shows the menu's client area (its #004040
 # background) at its size, and sets MENU_BOX to that area (WxH+X+Y).
 wait_menu() {
-    local i
-    for i in $(seq 1 100); do
-        "$1" "$E2E_TMP/menu.png"
-        [[ $(colour_count "$E2E_TMP/menu.png" '#004040') -gt 150000 ]] && break
-        app_running || fail "the program ended"
-        sleep 0.2
-    done
+    wait_colour "$1" "$E2E_TMP/menu.png" '#004040' 150000
     MENU_BOX=$(colour_box "$E2E_TMP/menu.png" '#004040')
     assert_eq "${MENU_BOX%%+*}" "690x542" "the menu's client area"
 }

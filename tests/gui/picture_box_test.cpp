@@ -568,7 +568,7 @@ private slots:
     void aCanvasDrawnByQtPaintsWhatWasDrawn() {
         auto kept = whiteBox(400, 400);
         auto canvas = whiteBox(400, 400);
-        canvas->setDrawnByServer(true); // not here: Qt draws it
+        canvas->setScreenCanvas(true); // not here: Qt draws it
         canvas->Cls();
         const QImage letter = chartLikeScene(60, 70);
         for (PictureBox* box : {kept.get(), canvas.get()}) {

@@ -267,7 +267,7 @@ private slots:
         if (QGuiApplication::platformName() != QStringLiteral("xcb")) QSKIP("X windows only");
         PictureBox box;
         box.setBorderStyle(PictureBox::BorderStyle::None);
-        box.setDrawnByServer(true);
+        box.setScreenCanvas(true);
         box.move(0, 0);
         box.resize(1271, 1000);  // several bands, rows of an odd width
         DeviceBitmap& image = box.Image();
