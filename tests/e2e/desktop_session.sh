@@ -98,6 +98,9 @@ for round in $(seq 1 "$rounds"); do
     chart=$(xw wait_window "Reduce []" 60)
     xw window_geometry "$chart"
     assert_eq "$WIN_X,$WIN_Y ${WIN_W}x$WIN_H" "0,0 ${width}x$height" "the chart's window, round $round"
+    # The compositor may show the X window some time after it is mapped: until
+    # then the output is still, but shows the desktop (its red line tells the chart).
+    wait_colour screenshot "$E2E_TMP/chart$round.png" '#FF0000' 100
     wait_still "$E2E_TMP/chart$round.png"
     directions=$(QT_SCALE_FACTOR=$scale check_chart "$E2E_TMP/chart$round.png" "$E2E_TMP/layout.txt")
     assert_eq "${#directions}" "$(grep -c '^L' "$E2E_TMP/layout.txt")" "letters, round $round"
