@@ -2,6 +2,7 @@
 
 #include "ui/Screen.h"
 
+#include <QEvent>
 #include <QObject>
 #include <QString>
 
@@ -35,6 +36,18 @@ private slots:
 
 private:
     QString startFolder_;
+};
+
+// Counts the paint events a widget receives, installed as its event filter.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
 };
 
 // A substituted primary screen: a 96 dpi, 24-bit display unless told otherwise.

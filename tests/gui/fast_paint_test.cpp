@@ -43,18 +43,6 @@ QImage deviceTarget(const QSize& size, double ratio) {
     return target;
 }
 
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++paints;
-        return false;
-    }
-};
-
 }  // namespace
 
 class FastPaintTest : public testing::GuiTest {
@@ -108,7 +96,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCoreApplication::processEvents();
 
-        PaintCounter counter;
+        testing::PaintCounter counter;
         form.PicDest->installEventFilter(&counter);
         for (QEvent::Type change : {QEvent::WindowDeactivate, QEvent::WindowActivate}) {
             QEvent event(change);

@@ -281,14 +281,7 @@ private slots:
         };
         QCOMPARE(shown(), box.Image().toImage());
 
-        class : public QObject {
-        public:
-            int paints = 0;
-            bool eventFilter(QObject*, QEvent* event) override {
-                paints += event->type() == QEvent::Paint;
-                return false;
-            }
-        } counter;
+        testing::PaintCounter counter;
         box.installEventFilter(&counter);
         // Areas of several sizes, sent one after the other.
         box.FillBox(101, 203, 356, 987, Qt::blue);
