@@ -9,11 +9,30 @@
 #include <QPrinterInfo>
 
 #include <cups/cups.h>
+#include <dlfcn.h>
+
+#include <optional>
 
 namespace lumeye::print {
 namespace {
 Error printerError(const QString& description, const char* routine) {
     return Error(ErrorNumber::PrinterError, description.toStdString(), std::string("Printer.") + routine);
+}
+
+// Why CUPS refused the last request of this thread, if it did. CUPS is read
+// through the library that Qt's print plugin loaded to print: linked to the
+// program, it would be loaded at every start with its TLS and Kerberos
+// libraries (3 MB of the menu's memory). No CUPS loaded, no CUPS request.
+std::optional<QString> cupsRefusal() {
+    void* cups = dlopen("libcups.so.2", RTLD_NOW | RTLD_NOLOAD);
+    if (!cups) return std::nullopt;
+    const auto lastError = reinterpret_cast<decltype(&cupsLastError)>(dlsym(cups, "cupsLastError"));
+    const auto lastErrorString = reinterpret_cast<decltype(&cupsLastErrorString)>(dlsym(cups, "cupsLastErrorString"));
+    std::optional<QString> refusal;
+    if (lastError && lastErrorString && lastError() > IPP_STATUS_OK_CONFLICTING)
+        refusal = QString::fromLocal8Bit(lastErrorString());
+    dlclose(cups);
+    return refusal;
 }
 }  // namespace
 
@@ -95,10 +114,9 @@ void DefaultPrinter::EndDoc() {
         throw printerError(QStringLiteral("The printer \"%1\" could not finish the document.").arg(name), "EndDoc");
     // Qt hands the document to CUPS inside end() and keeps the answer to
     // itself; CUPS still holds the status of that last request for this thread.
-    if (cupsLastError() > IPP_STATUS_OK_CONFLICTING)
-        throw printerError(QStringLiteral("The printer \"%1\" did not take the document: %2")
-                               .arg(name, QString::fromLocal8Bit(cupsLastErrorString())),
-                           "EndDoc");
+    if (const std::optional<QString> refusal = cupsRefusal())
+        throw printerError(
+            QStringLiteral("The printer \"%1\" did not take the document: %2").arg(name, *refusal), "EndDoc");
 }
 
 }  // namespace lumeye::print
