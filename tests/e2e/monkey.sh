@@ -247,15 +247,17 @@ none_shown() {
 # the active window is the topmost one, which the driver reads already.
 active_settled() {
     local id i
-    id=$(printf '%s\n' "${shown[@]}" | awk -v kind="$1" '$1 == kind { print $2; exit }')
+    id=$(shown_id "$1")
     for i in {1..20}; do [[ $(active_window) != "$id" ]] || return 0; sleep 0.1; done
 }
+# shown_id KIND: the id of the shown window of that kind.
+shown_id() { printf '%s\n' "${shown[@]}" | awk -v kind="$1" '$1 == kind { print $2; exit }'; }
 
 # activate KIND: sets ACTIVE_ID to the window of that kind once the window
 # manager has made it the active one (empty when the program has ended).
 activate() {
     local deadline=$((SECONDS + patience))
-    ACTIVE_ID=$(printf '%s\n' "${shown[@]}" | awk -v kind="$1" '$1 == kind { print $2; exit }')
+    ACTIVE_ID=$(shown_id "$1")
     case $desktop in
         openbox) xdotool windowactivate "$ACTIVE_ID" 2>/dev/null || true ;;
         weston) wayland_raise "$1" ;;
@@ -353,14 +355,11 @@ wayland_raise() {
 # of Qt's frame, on KWin that of KWin's, at the right of the title bar.
 wm_close_window() {
     local right top title
+    if [[ $desktop == openbox ]]; then wmctrl -i -c "$1"; return; fi
+    read -r right top title < <(wayland_views | awk -F'|' -v id="$1" '$2 == id { split($3, b, " "); print b[3], b[2], $4 }')
     case $desktop in
-        openbox) wmctrl -i -c "$1" ;;
-        weston)
-            read -r right top < <(wayland_views | awk -F'|' -v id="$1" '$2 == id { split($3, b, " "); print b[3], b[2] }')
-            xdotool mousemove 1060 790 sleep 0.1 mousemove $((right - 17)) $((top + 15)) sleep 0.1 click 1 ;;
-        kwin)
-            read -r right top title < <(wayland_views | awk -F'|' -v id="$1" '$2 == id { split($3, b, " "); print b[3], b[2], $4 }')
-            xdotool mousemove $((right - title / 2)) $((top + title / 2)) sleep 0.1 click 1 ;;
+        weston) xdotool mousemove 1060 790 sleep 0.1 mousemove $((right - 17)) $((top + 15)) sleep 0.1 click 1 ;;
+        kwin) xdotool mousemove $((right - title / 2)) $((top + title / 2)) sleep 0.1 click 1 ;;
     esac
 }
 
