@@ -42,6 +42,7 @@ printf '%s,"\r"\r\n%s,"\r"\r\n' "$wmm" "$hmm" >"$APP_DIR/screen.dat"
 unset QT_QPA_PLATFORM QT_SCALE_FACTOR
 XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME DISPLAY=$XWAYLAND_DISPLAY XAUTHORITY=$XWAYLAND_AUTH \
     start_app "$APP_DIR"
+WINDOW_PID=$APP_PID
 
 # framed WINDOW CAPTION: waits until the title bar above a window of the
 # program, as the desktop draws it on the frame window it puts the window

@@ -475,9 +475,12 @@ stop_app() {
     if app_running; then kill "$APP_PID" 2>/dev/null || true; wait "$APP_PID" 2>/dev/null || true; fi
 }
 
-# find_window TITLE: ids of visible windows whose title is exactly TITLE.
+# find_window TITLE: ids of visible windows whose title is exactly TITLE;
+# with WINDOW_PID set, only that process's windows (a window manager's frame
+# may carry its client's title: mutter's do).
 find_window() {
-    xdotool search --onlyvisible --name "^$(printf '%s' "$1" | sed 's/[][\.*^$+?(){}|]/\\&/g')\$" 2>/dev/null || true
+    xdotool search --all --onlyvisible ${WINDOW_PID:+--pid "$WINDOW_PID"} \
+        --name "^$(printf '%s' "$1" | sed 's/[][\.*^$+?(){}|]/\\&/g')\$" 2>/dev/null || true
 }
 
 # wait_window TITLE [SECONDS]: prints the id of the window once it is shown.
