@@ -30,6 +30,7 @@ const QString kDimensionsTitle = QStringLiteral("Lumeye");
 const QPointF kInputBoxPosition(5250, 1900);
 const QString kDimensionsHelp = QStringLiteral("screen-size.htm");
 constexpr int16_t kMinimumMM = 190;
+constexpr int kPrepareDelayMs = 300;
 
 // Reads an answer as a 16-bit number of millimetres; nothing when it does not fit.
 std::optional<int16_t> readMillimetres(const QString& answer) {
@@ -111,6 +112,11 @@ MainForm::MainForm() {
     connect(ExitBN, &QAction::triggered, this, &MainForm::ExitBN_Click);
     connect(HelpBtn, &QAction::triggered, this, &MainForm::HelpBtn_Click);
     connect(aboutlumeye, &QAction::triggered, this, &MainForm::aboutlumeye_Click);
+
+    // Once the menu is on screen, not before its first paint.
+    prepareTimer_.setSingleShot(true);
+    prepareTimer_.setInterval(kPrepareDelayMs);
+    connect(&prepareTimer_, &QTimer::timeout, this, &MainForm::prepareTest);
 }
 
 void MainForm::Form_Load() {
@@ -221,6 +227,24 @@ void MainForm::performSightTest() {
     // chart cannot use, say): the user is told why and the menu goes on.
     Show();
     ui::MsgBox(this, QStringLiteral("The sight test could not be started.\n") + failure);
+}
+
+// The wait form and the test window made ahead: a few milliseconds less
+// between the click and the chart. They are loaded, as ever, when the test
+// starts.
+void MainForm::prepareTest() {
+    ui::Forms::prepare<message>();
+    ui::Forms::prepare<acuity::snellen1>();
+}
+
+void MainForm::showEvent(QShowEvent* event) {
+    ui::Form::showEvent(event);
+    prepareTimer_.start();
+}
+
+void MainForm::hideEvent(QHideEvent* event) {
+    ui::Form::hideEvent(event);
+    prepareTimer_.stop();
 }
 
 void MainForm::Option2_DblClick() { enterScreenDimensions(); }

@@ -10,12 +10,18 @@
 #include <QMenuBar>
 #include <QWindow>
 
+#include <memory>
 #include <unordered_map>
 
 namespace lumeye::ui {
 namespace {
 std::unordered_map<std::type_index, Form*>& registry() {
     static std::unordered_map<std::type_index, Form*> forms;
+    return forms;
+}
+// Instances made ahead, not loaded yet.
+std::unordered_map<std::type_index, std::unique_ptr<Form>>& spares() {
+    static std::unordered_map<std::type_index, std::unique_ptr<Form>> forms;
     return forms;
 }
 }  // namespace
@@ -143,6 +149,18 @@ QAction* Form::addMenuEntry(const QString& name, const QString& caption) {
 
 Form*& Forms::slotFor(std::type_index type) { return registry()[type]; }
 
+bool Forms::hasSpare(std::type_index type) { return spares().contains(type); }
+
+void Forms::keepSpare(std::type_index type, Form* form) { spares()[type].reset(form); }
+
+Form* Forms::takeSpare(std::type_index type) {
+    auto kept = spares().find(type);
+    if (kept == spares().end()) return nullptr;
+    Form* form = kept->second.release();
+    spares().erase(kept);
+    return form;
+}
+
 void Forms::loadOrDiscard(Form* form) {
     try {
         form->load();
@@ -168,6 +186,7 @@ void Forms::unloadAll() {
         form->unloaded_ = true;
         delete form;
     }
+    spares().clear();
 }
 
 }  // namespace lumeye::ui

@@ -96,11 +96,23 @@ public:
     static T& get() {
         Form*& slot = slotFor(typeid(T));
         if (!slot) {
-            T* form = new T;
+            Form* form = takeSpare(typeid(T));
+            if (!form) form = new T;
             slot = form;
             loadOrDiscard(form);
         }
         return static_cast<T&>(*slot);
+    }
+
+    // Makes the instance the next get<T>() takes, hidden and not loaded: its
+    // controls and pictures are then made already. None is made while one is
+    // loaded or made already. (Its native window is still made when it is
+    // first shown: window managers place a window made before it is sized
+    // and set full screen as an ordinary one.)
+    template <class T>
+    static void prepare() {
+        if (slotFor(typeid(T)) || hasSpare(typeid(T))) return;
+        keepSpare(typeid(T), new T);
     }
 
     template <class T>
@@ -113,12 +125,16 @@ public:
         return slotFor(typeid(T)) != nullptr;
     }
 
-    // Unloads every form; destroys them at once (tests, and ending the program).
+    // Unloads every form and destroys those prepared; destroys them at once
+    // (tests, and ending the program).
     static void unloadAll();
 
 private:
     friend class Form;
     static Form*& slotFor(std::type_index type);
+    static bool hasSpare(std::type_index type);
+    static void keepSpare(std::type_index type, Form* form);
+    static Form* takeSpare(std::type_index type);
     static void loadOrDiscard(Form* form);
     static void release(Form* form);
 };

@@ -110,6 +110,15 @@ std::vector<int16_t> directionsOnCanvas(snellen1& form) {
     return found;
 }
 
+// A form made ahead: hidden, and not the one loaded.
+template <class T>
+T* madeButNotLoaded() {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* form = dynamic_cast<T*>(window); form && !form->isVisible() && form != ui::Forms::find<T>())
+            return form;
+    return nullptr;
+}
+
 void postKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, key, modifiers));
     QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, key, modifiers));
@@ -402,10 +411,19 @@ private slots:
         QCOMPARE(canvas.pixel(layout.boxes[0].center().x(), layout.marker.y), qRgb(255, 0, 0));
     }
 
+    void menuOpensTheTestAndComesBack_data() {
+        QTest::addColumn<bool>("madeAhead");
+        QTest::newRow("forms made at the click") << false;
+        QTest::newRow("forms made while the menu waited") << true;
+    }
+
     void menuOpensTheTestAndComesBack() {
+        QFETCH(bool, madeAhead);
         auto& menu = ui::Forms::get<app::MainForm>();
         knownScreen(320, 240, 1024, 768);
         menu.Show();
+        snellen1* prepared = nullptr;
+        if (madeAhead) QTRY_VERIFY((prepared = madeButNotLoaded<snellen1>()) && madeButNotLoaded<app::message>());
         // Runs at the first events the test window processes while it loads.
         bool waitShownDuringLoad = false;
         QTimer::singleShot(0, [&] {
@@ -418,11 +436,14 @@ private slots:
         auto* test = ui::Forms::find<snellen1>();
         QVERIFY(test);
         QVERIFY(test->isVisible());
+        if (madeAhead) QCOMPARE(test, prepared);
         QVERIFY(!menu.isVisible());
         QVERIFY(!ui::Forms::isLoaded<app::message>());  // the wait form is gone
         QTest::keyClick(test->PicDest, Qt::Key_Escape);
         QVERIFY(menu.isVisible());
         QVERIFY(!ui::Forms::isLoaded<snellen1>());
+        // Made again for the next test.
+        if (madeAhead) QTRY_VERIFY(madeButNotLoaded<snellen1>() && madeButNotLoaded<app::message>());
     }
 
     // On the real screens, the last of which shows the menu; run also with
