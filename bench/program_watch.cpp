@@ -26,8 +26,14 @@
 // larger than a pointer that holds the pointer's position is the pointer
 // drawn again (another window under it, another shape), not counted.
 //
-// Prints startup_ms, menu_rss_kb, chart_ms and peak_rss_kb lines; exits non-zero when a
-// window does not come or the settled chart has no red marker line.
+// Also the CPU time the program took from the click to the settled chart
+// (all its threads, as the scheduler counts it), and that of the display
+// server when LUMEYE_WATCH_SERVER_PID names it: the work, which moves far
+// less from run to run than the time, which is the two sharing the cores.
+//
+// Prints startup_ms, menu_rss_kb, chart_ms, chart_cpu_ms, [server_cpu_ms,]
+// peak_rss_kb lines; exits non-zero when a window does not come or the
+// settled chart has no red marker line.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xdamage.h>
@@ -42,6 +48,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -252,6 +259,18 @@ long peakResidentKb(pid_t pid) {
     die("no VmHWM for the program");
 }
 
+// The CPU time a process has run so far, all its threads, in milliseconds.
+double cpuMs(pid_t pid) {
+    double ns = 0;
+    std::error_code ec;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
+        std::ifstream schedstat(task.path() / "schedstat");
+        double run = 0;
+        if (schedstat >> run) ns += run;
+    }
+    return ns / 1e6;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -296,12 +315,18 @@ int main(int argc, char** argv) {
     // The option lights up under the pointer: that is over before the clicks.
     screen.moveTo(x + kTestOptionX, y + kTestOptionY);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const char* serverPid = std::getenv("LUMEYE_WATCH_SERVER_PID");
+    const pid_t server = serverPid ? static_cast<pid_t>(std::atol(serverPid)) : 0;
     screen.forgetDrawings();
+    const double programCpu = cpuMs(program);
+    const double serverCpu = server ? cpuMs(server) : 0;
     screen.doubleClick();
     const Clock::time_point asked = Clock::now();
     const Clock::time_point chartPainted = waitPainted(screen, {kChartTitle, kMarkerColour}, wayland, program);
     if (screen.find(kMarkerColour).count == 0) die("the settled screen shows no red marker line");
     std::printf("chart_ms=%.1f\n", msBetween(asked, chartPainted));
+    std::printf("chart_cpu_ms=%.1f\n", cpuMs(program) - programCpu);
+    if (server) std::printf("server_cpu_ms=%.1f\n", cpuMs(server) - serverCpu);
     std::printf("peak_rss_kb=%ld\n", peakResidentKb(program));
     std::fflush(stdout);
 
