@@ -3,6 +3,7 @@
 #include "app/Module1.h"
 #include "ui/Fonts.h"
 #include "ui/Screen.h"
+#include "ui/ScreenLabel.h"
 #include "ui/SolidArea.h"
 
 #include <QCloseEvent>
@@ -14,15 +15,20 @@ message::message() {
     setWindowFlag(Qt::FramelessWindowHint);
     move(0, 0);
     // Scaled to the screen, the form is mostly its background.
-    setClient(new ui::SolidArea(QColor(0x80, 0xFF, 0x80)));
+    auto* area = new ui::SolidArea(QColor(0x80, 0xFF, 0x80));
+    setClient(area);
 
-    Label1 = addControl(new ui::Label(QStringLiteral("Please Wait ..."), client()), QStringLiteral("Label1"));
+    auto* label = new ui::ScreenLabel(QStringLiteral("Please Wait ..."), area);
+    Label1 = addControl(label, QStringLiteral("Label1"));
     ui::setBackColor(Label1, QColor(0x80, 0xFF, 0x80));
     ui::setForeColor(Label1, QColor(0xFF, 0x00, 0x00));
     Label1->setFont(ui::designFont(QStringLiteral("Arial"), 24));
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ui::placeDesign(Label1, 296, 295, 313, 65);
 
+    // Drawn by the X server, it takes no screen-sized images, in the program
+    // or in the server, to say "Please Wait ...".
+    setDrawnByServer(area->drawnByServer() && label->drawnByServer());
     setClientSizeDesign(800, 600);
     setScaleMode(ui::ScaleMode::Pixels);
 }

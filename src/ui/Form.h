@@ -52,6 +52,14 @@ public:
     double ScaleWidth() const;
     double ScaleHeight() const;
 
+    // Whether the X server draws all the form shows, each control on a
+    // window of its own (its client area and every control on it): the form
+    // then takes no backing store from Qt, which would hold an image of the
+    // window's size, and have the server make a pixmap as large. Off again
+    // when one of those controls is drawn by Qt after all.
+    void setDrawnByServer(bool on);
+    QPaintEngine* paintEngine() const override;
+
     // Every control in the order the form created it, menu entries included.
     QList<Control> Controls() const;
 

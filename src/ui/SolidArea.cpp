@@ -3,6 +3,7 @@
 #include "ui/BoxScale.h"
 #include "ui/DeviceBitmap.h"
 #include "ui/Fonts.h"
+#include "ui/Form.h"
 #include "ui/Screen.h"
 
 #include <QPaintEvent>
@@ -30,8 +31,10 @@ void SolidArea::paintEvent(QPaintEvent* event) {
         const QRegion area = devicePixelsOf(event->region(), devicePixelRatioF());
         if (!server_.sentThisTurn(area)) server_.fill(area, pixelValueOf(layout, palette().color(backgroundRole()).rgb()));
     } else {
-        // The window's own visual stores pixels otherwise: Qt fills it from now on.
+        // The window's own visual stores pixels otherwise: Qt fills it from
+        // now on, and its form through Qt's backing store.
         setDrawnByServer(false);
+        if (auto* form = qobject_cast<Form*>(window())) form->setDrawnByServer(false);
         update();
     }
 }

@@ -14,6 +14,7 @@ namespace lumeye::ui {
 class SolidArea : public QWidget {
 public:
     SolidArea(const QColor& colour, QWidget* parent = nullptr);
+    bool drawnByServer() const { return drawnByServer_; }
     QPaintEngine* paintEngine() const override;
 
 protected:

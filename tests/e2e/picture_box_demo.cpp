@@ -2,10 +2,13 @@
 // picture painted one to one, greys written through the pixel routines in the
 // display's own channel ranges, a label and a thick red line. The end-to-end
 // test shows it on X servers of different depths and compares the screens.
+// On the box, a label the X server draws, as the wait form's is.
 // Prints the depth the pixel routines report.
 #include "bitmap/DDBHelper.h"
 #include "ui/Application.h"
+#include "ui/Fonts.h"
 #include "ui/PictureBox.h"
+#include "ui/ScreenLabel.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -83,6 +86,13 @@ int main(int argc, char** argv) {
     box->setForeColor(QColor(255, 0, 0));
     box->Line(100, 150, 260, 150);
     box->Refresh();
+
+    auto* label = new ui::ScreenLabel(QStringLiteral("Wait"), box);
+    ui::setBackColor(label, QColor(255, 255, 0));
+    ui::setForeColor(label, QColor(0, 0, 255));
+    label->setFont(ui::designFont(QStringLiteral("Arial"), 14));
+    label->setGeometry(200, 20, 100, 30);
+    label->show();
 
     std::printf("depth %d\n", depth);
     std::fflush(stdout);

@@ -39,6 +39,10 @@ line=$(colour_box "$reference" '#FF0000')
 [[ $line =~ ^([0-9]+)x8\+ ]] || fail "red line is not 8 pixels high: $line"
 assert_eq "$(rgb_at "$reference" 5 5)" "255,255,255" "background"
 assert_eq "$(rgb_at "$reference" 25 65)" "0,0,0" "the painted picture's black"
+# The label the server draws: its background, and its text within it.
+assert_eq "$(colour_box "$reference" '#FFFF00')" "100x30+200+20" "the label's background"
+[[ $(colour_count "$reference" '#0000FF') -gt 40 ]] || fail "no text on the label"
+[[ $(colour_box "$reference" '#0000FF') =~ ^[0-9]+x[0-9]+\+2[0-9][0-9]\+[23][0-9]$ ]] || fail "the label's text outside it"
 pass "24-bit server: depth 32 reported, an 8-pixel red line at $line"
 
 for depth in 16 15; do
