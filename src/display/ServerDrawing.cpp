@@ -244,6 +244,12 @@ private:
     size_t used_ = 0;
 };
 
+void ServerDrawing::paintOnScreen(QWidget& widget, bool on) {
+    widget.setAttribute(Qt::WA_NativeWindow, on);
+    widget.setAttribute(Qt::WA_PaintOnScreen, on);
+    widget.setAttribute(Qt::WA_NoSystemBackground, on);
+}
+
 bool ServerDrawing::possible(PixelLayout layout) {
     xcb_connection_t* c = connection();
     const xcb_screen_t* screen = c ? defaultScreen(c) : nullptr;

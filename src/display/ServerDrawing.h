@@ -33,6 +33,9 @@ public:
     // pixels as the layout does: its root visual's depth, class and colour
     // masks, the bits per pixel and the byte order.
     static bool possible(PixelLayout layout);
+    // Has a widget paint on a window of its own, past Qt's backing store, for
+    // the server to draw on (on), or be painted by Qt again (off).
+    static void paintOnScreen(QWidget& widget, bool on);
 
     ServerDrawing();
     ServerDrawing(const ServerDrawing&) = delete;

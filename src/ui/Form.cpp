@@ -136,6 +136,10 @@ void Form::setDrawnByServer(bool on) {
     setAttribute(Qt::WA_NoSystemBackground, on);
 }
 
+void Form::drawnByQtAfterAll(QWidget& control) {
+    if (auto* form = qobject_cast<Form*>(control.window())) form->setDrawnByServer(false);
+}
+
 QPaintEngine* Form::paintEngine() const {
     return testAttribute(Qt::WA_PaintOnScreen) ? nullptr : QMainWindow::paintEngine();
 }

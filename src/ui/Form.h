@@ -58,6 +58,8 @@ public:
     // window's size, and have the server make a pixmap as large. Off again
     // when one of those controls is drawn by Qt after all.
     void setDrawnByServer(bool on);
+    // A control the server was to draw is drawn by Qt after all: so is its form.
+    static void drawnByQtAfterAll(QWidget& control);
     QPaintEngine* paintEngine() const override;
 
     // Every control in the order the form created it, menu entries included.

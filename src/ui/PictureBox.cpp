@@ -310,9 +310,7 @@ void PictureBox::setScreenCanvas(bool on) {
 
 void PictureBox::setDrawnByServer(bool on) {
     drawnByServer_ = on;
-    setAttribute(Qt::WA_NativeWindow, on);
-    setAttribute(Qt::WA_PaintOnScreen, on);
-    setAttribute(Qt::WA_NoSystemBackground, on);
+    display::ServerDrawing::paintOnScreen(*this, on);
 }
 
 QPaintEngine* PictureBox::paintEngine() const { return drawnByServer_ ? nullptr : QWidget::paintEngine(); }

@@ -17,9 +17,7 @@ ScreenLabel::ScreenLabel(const QString& caption, QWidget* parent) : Label(captio
 
 void ScreenLabel::setDrawnByServer(bool on) {
     drawnByServer_ = on;
-    if (on) setAttribute(Qt::WA_NativeWindow);
-    setAttribute(Qt::WA_PaintOnScreen, on);
-    setAttribute(Qt::WA_NoSystemBackground, on);
+    display::ServerDrawing::paintOnScreen(*this, on);
 }
 
 QPaintEngine* ScreenLabel::paintEngine() const { return drawnByServer_ ? nullptr : Label::paintEngine(); }
@@ -34,7 +32,7 @@ void ScreenLabel::paintEvent(QPaintEvent* event) {
         // The window's own visual stores pixels otherwise: Qt paints it from
         // now on, and its form through Qt's backing store.
         setDrawnByServer(false);
-        if (auto* form = qobject_cast<Form*>(window())) form->setDrawnByServer(false);
+        Form::drawnByQtAfterAll(*this);
         update();
         return;
     }

@@ -17,9 +17,7 @@ SolidArea::SolidArea(const QColor& colour, QWidget* parent) : QWidget(parent) {
 
 void SolidArea::setDrawnByServer(bool on) {
     drawnByServer_ = on;
-    if (on) setAttribute(Qt::WA_NativeWindow);
-    setAttribute(Qt::WA_PaintOnScreen, on);
-    setAttribute(Qt::WA_NoSystemBackground, on);
+    display::ServerDrawing::paintOnScreen(*this, on);
 }
 
 QPaintEngine* SolidArea::paintEngine() const { return drawnByServer_ ? nullptr : QWidget::paintEngine(); }
@@ -34,7 +32,7 @@ void SolidArea::paintEvent(QPaintEvent* event) {
         // The window's own visual stores pixels otherwise: Qt fills it from
         // now on, and its form through Qt's backing store.
         setDrawnByServer(false);
-        if (auto* form = qobject_cast<Form*>(window())) form->setDrawnByServer(false);
+        Form::drawnByQtAfterAll(*this);
         update();
     }
 }
