@@ -1,7 +1,8 @@
 # Closing the "Please Wait ..." window with the window manager the moment it
 # shows changes nothing: the chart still comes, the wait window goes as
 # usual, and the program runs on. A 3840 x 2160 screen keeps the wait window
-# up long enough to be caught.
+# up longest; where it is gone before the window manager makes it the active
+# window, the test is left with Escape and started again.
 source "$(dirname "$0")/lib.sh"
 
 start_xvfb 3840 2160 24
@@ -10,8 +11,15 @@ mkdir "$E2E_TMP/work"
 printf '520,"\r"\r\n293,"\r"\r\n' > "$E2E_TMP/work/screen.dat"
 start_app "$E2E_TMP/work"
 menu=$(wait_window "Lumeye - Home Edition 2.2")
-focus_window "$menu"
-close_when_active Form1 alt+t Return || fail "the wait window never became the active window"
+caught=""
+for attempt in 1 2 3 4 5; do
+    focus_window "$menu"
+    CLOSE_WITHIN=5 close_when_active Form1 alt+t Return && { caught=1; break; }
+    focus_window "$(wait_window "Reduce []")"
+    key Escape
+    menu=$(wait_window "Lumeye - Home Edition 2.2")
+done
+[[ -n "$caught" ]] || fail "the wait window never became the active window in $attempt tries"
 for i in $(seq 1 600); do
     app_running || fail "the program ended when the wait window was closed"
     [[ -n "$(find_window "Reduce []")" ]] && break
