@@ -30,7 +30,6 @@ const QString kDimensionsTitle = QStringLiteral("Lumeye");
 const QPointF kInputBoxPosition(5250, 1900);
 const QString kDimensionsHelp = QStringLiteral("screen-size.htm");
 constexpr int16_t kMinimumMM = 190;
-constexpr int kPrepareDelayMs = 300;
 
 // Reads an answer as a 16-bit number of millimetres; nothing when it does not fit.
 std::optional<int16_t> readMillimetres(const QString& answer) {
@@ -113,10 +112,8 @@ MainForm::MainForm() {
     connect(HelpBtn, &QAction::triggered, this, &MainForm::HelpBtn_Click);
     connect(aboutlumeye, &QAction::triggered, this, &MainForm::aboutlumeye_Click);
 
-    // Once the menu is on screen, not before its first paint.
-    prepareTimer_.setSingleShot(true);
-    prepareTimer_.setInterval(kPrepareDelayMs);
-    connect(&prepareTimer_, &QTimer::timeout, this, &MainForm::prepareTest);
+    // The pointer or the keyboard comes to the option before it is chosen.
+    Option4->installEventFilter(this);
 }
 
 void MainForm::Form_Load() {
@@ -229,22 +226,16 @@ void MainForm::performSightTest() {
     ui::MsgBox(this, QStringLiteral("The sight test could not be started.\n") + failure);
 }
 
-// The wait form and the test window made ahead: a few milliseconds less
-// between the click and the chart. They are loaded, as ever, when the test
-// starts.
-void MainForm::prepareTest() {
-    ui::Forms::prepare<message>();
-    ui::Forms::prepare<acuity::snellen1>();
-}
-
-void MainForm::showEvent(QShowEvent* event) {
-    ui::Form::showEvent(event);
-    prepareTimer_.start();
-}
-
-void MainForm::hideEvent(QHideEvent* event) {
-    ui::Form::hideEvent(event);
-    prepareTimer_.stop();
+// The wait form and the test window made as the user comes to "Perform
+// Sight Test", rather than between the click and the chart; they are loaded,
+// as ever, when the test starts. (Made only then, they do not weigh on the
+// menu while it waits.)
+bool MainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Option4 && (event->type() == QEvent::Enter || event->type() == QEvent::FocusIn)) {
+        ui::Forms::prepare<message>();
+        ui::Forms::prepare<acuity::snellen1>();
+    }
+    return ui::Form::eventFilter(watched, event);
 }
 
 void MainForm::Option2_DblClick() { enterScreenDimensions(); }

@@ -3,8 +3,6 @@
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
-#include <QTimer>
-
 #include <cstdint>
 
 namespace lumeye::app {
@@ -32,8 +30,7 @@ public:
 protected:
     void Form_Load() override;
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildSizeTable(int16_t& width, int16_t& height);
@@ -55,9 +52,6 @@ private:
     void enterScreenDimensions();
     void printLetterCard();
     void performSightTest();
-    // Makes the sight test's forms while the menu waits for the user.
-    void prepareTest();
-    QTimer prepareTimer_;
 };
 
 }  // namespace lumeye::app
