@@ -10,7 +10,6 @@
 #include <QMenuBar>
 #include <QWindow>
 
-#include <memory>
 #include <unordered_map>
 
 namespace lumeye::ui {
@@ -163,17 +162,7 @@ QAction* Form::addMenuEntry(const QString& name, const QString& caption) {
 
 Form*& Forms::slotFor(std::type_index type) { return registry()[type]; }
 
-bool Forms::hasSpare(std::type_index type) { return spares().contains(type); }
-
-void Forms::keepSpare(std::type_index type, Form* form) { spares()[type].reset(form); }
-
-Form* Forms::takeSpare(std::type_index type) {
-    auto kept = spares().find(type);
-    if (kept == spares().end()) return nullptr;
-    Form* form = kept->second.release();
-    spares().erase(kept);
-    return form;
-}
+std::unique_ptr<Form>& Forms::spareFor(std::type_index type) { return spares()[type]; }
 
 void Forms::loadOrDiscard(Form* form) {
     try {

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMainWindow>
 
+#include <memory>
 #include <optional>
 #include <typeindex>
 
@@ -106,7 +107,7 @@ public:
     static T& get() {
         Form*& slot = slotFor(typeid(T));
         if (!slot) {
-            Form* form = takeSpare(typeid(T));
+            Form* form = spareFor(typeid(T)).release();
             if (!form) form = new T;
             slot = form;
             loadOrDiscard(form);
@@ -121,8 +122,9 @@ public:
     // and set full screen as an ordinary one.)
     template <class T>
     static void prepare() {
-        if (slotFor(typeid(T)) || hasSpare(typeid(T))) return;
-        keepSpare(typeid(T), new T);
+        std::unique_ptr<Form>& spare = spareFor(typeid(T));
+        if (slotFor(typeid(T)) || spare) return;
+        spare.reset(new T);
     }
 
     template <class T>
@@ -142,9 +144,7 @@ public:
 private:
     friend class Form;
     static Form*& slotFor(std::type_index type);
-    static bool hasSpare(std::type_index type);
-    static void keepSpare(std::type_index type, Form* form);
-    static Form* takeSpare(std::type_index type);
+    static std::unique_ptr<Form>& spareFor(std::type_index type);
     static void loadOrDiscard(Form* form);
     static void release(Form* form);
 };

@@ -23,7 +23,7 @@ bool hasShape(const DeviceBitmap& image, const QSize& size, PixelLayout layout) 
 }
 }  // namespace
 
-PictureBox::PictureBox(QWidget* parent) : QWidget(parent), fontName_(QString::fromLatin1(kDefaultFace)) {
+PictureBox::PictureBox(QWidget* parent) : ServerPainted(parent), fontName_(QString::fromLatin1(kDefaultFace)) {
     backColor_ = palette().color(QPalette::Button);
     setFont(designFont(fontName_, kDefaultPoints));
     setFocusPolicy(Qt::StrongFocus);
@@ -308,24 +308,11 @@ void PictureBox::setScreenCanvas(bool on) {
                      display::ServerDrawing::possible(layoutForDisplay(Screen::info())));
 }
 
-void PictureBox::setDrawnByServer(bool on) {
-    drawnByServer_ = on;
-    display::ServerDrawing::paintOnScreen(*this, on);
-}
-
-QPaintEngine* PictureBox::paintEngine() const { return drawnByServer_ ? nullptr : QWidget::paintEngine(); }
-
 // ---- events
 
 void PictureBox::drawThroughServer(const QRegion& exposed) {
     const PixelLayout layout = layoutForDisplay(Screen::info());
-    if (!server_.begin(*this, layout)) {
-        // The window's own visual stores pixels otherwise than the image: Qt
-        // draws the box from now on.
-        setDrawnByServer(false);
-        update();
-        return;
-    }
+    if (!beginServerDrawing(layout)) return;
     const bool fromStrokes = keepingStrokes();
     const QRegion pixels = devicePixelsOf(exposed, pixelRatio_) & shownPixels();
     // Image pixels are the window's device pixels, the box having no border.
@@ -345,7 +332,7 @@ void PictureBox::drawThroughServer(const QRegion& exposed) {
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
-    if (drawnByServer_) {
+    if (drawnByServer()) {
         drawThroughServer(event->region());
         return;
     }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "display/ServerDrawing.h"
 #include "ui/BoxScale.h"
 #include "ui/Control.h"
 #include "ui/DeviceBitmap.h"
 #include "ui/Palette.h"
+#include "ui/ServerPainted.h"
 #include "ui/StdPicture.h"
 
 #include <QColor>
@@ -48,7 +48,7 @@ namespace lumeye::ui {
 // The box itself keeps the image and the properties; the coordinates map
 // through BoxScale, the drawing calls are those of ui/ImageDrawing, the keys
 // it reports come from ui/KeyCodes and it repaints through ui/BandedPaint.
-class PictureBox : public QWidget {
+class PictureBox : public ServerPainted<QWidget> {
     Q_OBJECT
 public:
     enum class BorderStyle { None = 0, FixedSingle = 1 }; // FixedSingle: 1-pixel black frame
@@ -150,8 +150,6 @@ public:
     // draws the box, so that the screen's pixels are held once, in Qt's
     // backing store.
     void setScreenCanvas(bool on);
-    bool drawnByServer() const { return drawnByServer_; }
-    QPaintEngine* paintEngine() const override;
 
 signals:
     // A key pressed while the box has the focus: its key code (27 Escape,
@@ -202,7 +200,6 @@ private:
     QRegion pictureArea() const;
     // The pixels of Image the box shows: all of it, made or kept as strokes.
     QRect shownPixels() const;
-    void setDrawnByServer(bool on);
     void drawThroughServer(const QRegion& exposed);
     void paintBorder(QPainter& painter);
 
@@ -216,10 +213,8 @@ private:
     std::optional<QSize> exactInner_; // set by setInnerPixels while the box keeps that size
     bool autoRedraw_ = false;
     bool autoSize_ = false;
-    bool drawnByServer_ = false;
     bool keepsStrokes_ = false;
     mutable std::vector<Stroke> strokes_;
-    mutable display::ServerDrawing server_;
     // Where Image may differ from BackColor, in its pixels.
     mutable QRegion drawnOn_;
     BorderStyle border_ = BorderStyle::FixedSingle;

@@ -2,7 +2,6 @@
 
 #include "ui/BoxScale.h"
 #include "ui/DeviceBitmap.h"
-#include "ui/Form.h"
 #include "ui/Screen.h"
 
 #include <QPaintEvent>
@@ -11,31 +10,17 @@
 
 namespace lumeye::ui {
 
-ScreenLabel::ScreenLabel(const QString& caption, QWidget* parent) : Label(caption, parent) {
+ScreenLabel::ScreenLabel(const QString& caption, QWidget* parent) : ServerPainted(caption, parent) {
     setDrawnByServer(display::ServerDrawing::possible(layoutForDisplay(Screen::info())));
 }
 
-void ScreenLabel::setDrawnByServer(bool on) {
-    drawnByServer_ = on;
-    display::ServerDrawing::paintOnScreen(*this, on);
-}
-
-QPaintEngine* ScreenLabel::paintEngine() const { return drawnByServer_ ? nullptr : Label::paintEngine(); }
-
 void ScreenLabel::paintEvent(QPaintEvent* event) {
-    if (!drawnByServer_) {
+    if (!drawnByServer()) {
         Label::paintEvent(event);
         return;
     }
     const PixelLayout layout = layoutForDisplay(Screen::info());
-    if (!server_.begin(*this, layout)) {
-        // The window's own visual stores pixels otherwise: Qt paints it from
-        // now on, and its form through Qt's backing store.
-        setDrawnByServer(false);
-        Form::drawnByQtAfterAll(*this);
-        update();
-        return;
-    }
+    if (!beginServerDrawing(layout)) return;
     const double ratio = devicePixelRatioF();
     const QRegion area = devicePixelsOf(event->region(), ratio);
     if (server_.sentThisTurn(area)) return;

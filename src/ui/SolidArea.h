@@ -1,6 +1,6 @@
 #pragma once
 
-#include "display/ServerDrawing.h"
+#include "ui/ServerPainted.h"
 
 #include <QColor>
 #include <QWidget>
@@ -11,19 +11,12 @@ namespace lumeye::ui {
 // Where the X server can draw on it, the server fills the area and only the
 // controls on it are drawn through Qt, so it takes no screen-sized image in
 // the window's backing store.
-class SolidArea : public QWidget {
+class SolidArea : public ServerPainted<QWidget> {
 public:
     SolidArea(const QColor& colour, QWidget* parent = nullptr);
-    bool drawnByServer() const { return drawnByServer_; }
-    QPaintEngine* paintEngine() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-
-private:
-    void setDrawnByServer(bool on);
-    bool drawnByServer_ = false;
-    display::ServerDrawing server_;
 };
 
 }  // namespace lumeye::ui
