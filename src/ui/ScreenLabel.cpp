@@ -22,22 +22,41 @@ void ScreenLabel::paintEvent(QPaintEvent* event) {
     const PixelLayout layout = layoutForDisplay(Screen::info());
     if (!beginServerDrawing(layout)) return;
     const double ratio = devicePixelRatioF();
-    const QRegion area = devicePixelsOf(event->region(), ratio);
-    if (server_.sentThisTurn(area)) return;
-    // The label as a label paints itself, in the server's pixels.
-    QImage image(QSizeF(QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
+    const QRegion area = devicePixelsOf(event->region(), ratio) & QRect(QPoint(0, 0), QSizeF(QSizeF(size()) * ratio).toSize());
+    if (area.isEmpty() || server_.sentThisTurn(area)) return;
+    // The server fills the background; only the text's box, with room for
+    // glyphs that reach past their advance, is painted here and sent.
+    const int flags = QStyle::visualAlignment(layoutDirection(), alignment());
+    const int room = fontMetrics().height() / 4 + 1;
+    const QRect textBox =
+        style()->itemTextRect(fontMetrics(), contentsRect(), flags, isEnabled(), text()).adjusted(-room, -room, room, room);
+    const QRect textPixels = devicePixelsOf(textBox, ratio).boundingRect() & area.boundingRect();
+    const QRgb background = palette().color(backgroundRole()).rgb();
+    server_.fill(area - textPixels, pixelValueOf(layout, background));
+    if (textPixels.isEmpty()) return;
+
+    QImage image(textPixels.size(), QImage::Format_RGB32);
+    image.fill(background);
     image.setDevicePixelRatio(ratio);
-    image.fill(palette().color(backgroundRole()));
     {
         QPainter painter(&image);
+        painter.translate(-QPointF(textPixels.topLeft()) / ratio);
         painter.setFont(font());
-        style()->drawItemText(&painter, contentsRect(), QStyle::visualAlignment(layoutDirection(), alignment()),
-                              palette(), isEnabled(), text(), foregroundRole());
+        style()->drawItemText(&painter, contentsRect(), flags, palette(), isEnabled(), text(), foregroundRole());
+    }
+    const QRegion textArea = (area & textPixels).translated(-textPixels.topLeft());
+    const auto send = [&](const display::PixelRows& rows) {
+        for (const QRect& r : textArea) server_.put(rows, r, textPixels.topLeft());
+    };
+    // 32-bit pixels as the server stores them at depth 24 (its fourth byte
+    // unused) go as they are.
+    if (layout == PixelLayout::Bgrx32) {
+        send({image.constBits(), image.width(), image.height(), int32_t(image.bytesPerLine())});
+        return;
     }
     DeviceBitmap pixels(image.width(), image.height(), layout);
     pixels.drawImage(QPoint(0, 0), image);
-    for (const QRect& r : area & image.rect())
-        server_.put({pixels.bits(), pixels.width(), pixels.height(), pixels.widthBytes()}, r, QPoint(0, 0));
+    send({pixels.bits(), pixels.width(), pixels.height(), pixels.widthBytes()});
 }
 
 }  // namespace lumeye::ui
