@@ -20,6 +20,7 @@
 #include <array>
 #include <exception>
 #include <map>
+#include <memory>
 #include <optional>
 #include <tuple>
 
@@ -51,11 +52,11 @@ public:
     void SizeResultPicture(double width, double height) override { form_.SizeResultPicture(width, height); }
     Size ReduceLetter(int16_t direction) override {
         const Size size = LetterSize();
-        letter_ = &letter(direction, static_cast<int>(size.width), static_cast<int>(size.height));
+        letter_ = letter(direction, static_cast<int>(size.width), static_cast<int>(size.height));
         return size;
     }
     Size LetterSize() const override { return {form_.picResult->ScaleWidth(), form_.picResult->ScaleHeight()}; }
-    void PaintLetter(float x, float y, Size) override { form_.PicDest->PaintPicture(*letter_, x, y); }
+    void PaintLetter(float x, float y, Size) override { form_.PicDest->PaintPicture(letter_, x, y); }
     void PrintLabel(double x, double y, const char* label) override {
         ui::PictureBox& canvas = *form_.PicDest;
         canvas.setCurrentX(x);
@@ -76,8 +77,9 @@ public:
     float NextRandom() override { return RandomNext(); }
 
 private:
-    // The master of a direction at a size in pixels, reduced on first use.
-    const ui::DeviceBitmap& letter(int16_t direction, int width, int height) {
+    // The master of a direction at a size in pixels, reduced on first use;
+    // the canvas keeps it as it is, without a copy.
+    std::shared_ptr<const ui::DeviceBitmap> letter(int16_t direction, int width, int height) {
         const ui::PixelLayout layout = ui::layoutForDisplay(ui::Screen::info());
         if (layout != layout_) {
             letters_.clear();
@@ -98,9 +100,9 @@ private:
             PixelArray reduced(width, height);
             acuity::AveragePixels(source, reduced, form_.state_.Reduction, "snellen1.AveragePixels");
             // The depth's rows are the layout's, both padded to even bytes.
-            ui::DeviceBitmap& out = kept->second = ui::DeviceBitmap(width, height, layout);
-            pixelcodec::packInto(out.bits(), depth_, reduced, out.widthBytes(), master.Picture().hPal());
-            return out;
+            auto out = std::make_shared<ui::DeviceBitmap>(width, height, layout);
+            pixelcodec::packInto(out->bits(), depth_, reduced, out->widthBytes(), master.Picture().hPal());
+            return kept->second = std::move(out);
         } catch (...) {
             letters_.erase(kept);
             throw;
@@ -108,11 +110,11 @@ private:
     }
 
     snellen1& form_;
-    const ui::DeviceBitmap* letter_ = nullptr;
+    std::shared_ptr<const ui::DeviceBitmap> letter_;
     std::optional<ui::PixelLayout> layout_;
     std::array<PixelArray, 4> masters_;
     int16_t depth_ = 0;
-    std::map<std::tuple<int16_t, int, int>, ui::DeviceBitmap> letters_;
+    std::map<std::tuple<int16_t, int, int>, std::shared_ptr<const ui::DeviceBitmap>> letters_;
 };
 
 snellen1::snellen1() : canvas_(std::make_unique<Canvas>(*this)) {

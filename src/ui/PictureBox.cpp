@@ -180,7 +180,7 @@ void PictureBox::drawStroke(DeviceBitmap& target, const Stroke& stroke, const QP
         drawPicture(target, stroke.picture, stroke.area.topLeft() - offset, stroke.area.size());
         break;
     case Stroke::Kind::Bitmap:
-        target.drawBitmap(stroke.area.topLeft() - offset, stroke.bitmap);
+        target.drawBitmap(stroke.area.topLeft() - offset, *stroke.bitmap);
         break;
     case Stroke::Kind::Text:
         drawTextLine(target, stroke.origin - QPointF(offset), stroke.text, stroke.font, stroke.colour,
@@ -193,6 +193,18 @@ void PictureBox::drawStroke(DeviceBitmap& target, const Stroke& stroke, const QP
         target.fillRect(stroke.area.translated(-offset), stroke.colour.rgb());
         break;
     }
+}
+
+const PictureBox::Stroke* PictureBox::bitmapShowing(const QRect& area, PixelLayout layout) const {
+    // The last stroke on the area covers all before it there, if it is a
+    // bitmap (opaque) over all of the area.
+    for (auto stroke = strokes_.rbegin(); stroke != strokes_.rend(); ++stroke) {
+        if (!stroke->area.intersects(area)) continue;
+        const bool shows = stroke->kind == Stroke::Kind::Bitmap && stroke->area.contains(area) &&
+                           stroke->bitmap->layout() == layout;
+        return shows ? &*stroke : nullptr;
+    }
+    return nullptr;
 }
 
 DeviceBitmap PictureBox::pixelsOf(const QRect& area) const {
@@ -225,15 +237,30 @@ void PictureBox::PaintPicture(const StdPicture& picture, double x, double y, std
 }
 
 void PictureBox::PaintPicture(const DeviceBitmap& bitmap, double x, double y) {
-    if (bitmap.isNull()) return;
-    const BoxScale s = scale();
-    const QRect area(QPoint(s.toPixelX(x), s.toPixelY(y)), QSize(bitmap.width(), bitmap.height()));
     if (keepingStrokes()) {
-        keepStroke({.kind = Stroke::Kind::Bitmap, .area = area, .bitmap = bitmap});
+        PaintPicture(std::make_shared<const DeviceBitmap>(bitmap), x, y);
         return;
     }
+    if (bitmap.isNull()) return;
+    const QRect area = bitmapArea(bitmap, x, y);
     surface().drawBitmap(area.topLeft(), bitmap);
     showArea(area);
+}
+
+void PictureBox::PaintPicture(std::shared_ptr<const DeviceBitmap> bitmap, double x, double y) {
+    if (!bitmap) return;
+    if (!keepingStrokes()) {
+        PaintPicture(*bitmap, x, y);
+        return;
+    }
+    if (bitmap->isNull()) return;
+    const QRect area = bitmapArea(*bitmap, x, y);
+    keepStroke({.kind = Stroke::Kind::Bitmap, .area = area, .bitmap = std::move(bitmap)});
+}
+
+QRect PictureBox::bitmapArea(const DeviceBitmap& bitmap, double x, double y) const {
+    const BoxScale s = scale();
+    return QRect(QPoint(s.toPixelX(x), s.toPixelY(y)), QSize(bitmap.width(), bitmap.height()));
 }
 
 void PictureBox::Print(const QString& text) {
@@ -321,6 +348,13 @@ void PictureBox::drawThroughServer(const QRegion& exposed) {
     for (const QRect& r : pixels & drawnOn_) {
         if (!fromStrokes) {
             server_.put({image_.bits(), image_.width(), image_.height(), image_.widthBytes()}, r, QPoint(0, 0));
+            continue;
+        }
+        // A letter shown whole goes as it was kept.
+        if (const Stroke* top = bitmapShowing(r, layout)) {
+            const DeviceBitmap& bitmap = *top->bitmap;
+            server_.put({bitmap.bits(), bitmap.width(), bitmap.height(), bitmap.widthBytes()},
+                        r.translated(-top->area.topLeft()), top->area.topLeft());
             continue;
         }
         // Only what was drawn is made, an area at a time: a cleared canvas

@@ -14,9 +14,9 @@
 #include <QString>
 #include <QWidget>
 
+#include <deque>
 #include <memory>
 #include <optional>
-#include <vector>
 
 class QPainter;
 
@@ -123,6 +123,9 @@ public:
     // Paints a bitmap at its own size, pixel for pixel (a copy of its rows
     // when it is in Image's format).
     void PaintPicture(const DeviceBitmap& bitmap, double x, double y);
+    // The same for a bitmap that does not change: a canvas that keeps what
+    // was drawn keeps it without a copy.
+    void PaintPicture(std::shared_ptr<const DeviceBitmap> bitmap, double x, double y);
     // Prints one line of text in ForeColor with FontName/FontSize, the top of
     // the line at CurrentY, its left at CurrentX, on a transparent background;
     // then CurrentX goes to 0 and CurrentY down by the line's height.
@@ -173,7 +176,7 @@ private:
         enum class Kind { Picture, Bitmap, Text, Line, Fill } kind;
         QRect area{};     // drawn on, in pixels of Image, unclipped
         QImage picture{}; // drawn at the area's size
-        DeviceBitmap bitmap{}; // drawn pixel for pixel
+        std::shared_ptr<const DeviceBitmap> bitmap{}; // drawn pixel for pixel
         QPointF origin{}; // text
         QString text{};
         QFont font{};
@@ -189,6 +192,8 @@ private:
     void keepStroke(Stroke stroke);
     // The box's pixels in an area of Image, made from the picture and the strokes.
     DeviceBitmap pixelsOf(const QRect& area) const;
+    // The kept bitmap of the layout that alone shows in an area, if one does.
+    const Stroke* bitmapShowing(const QRect& area, PixelLayout layout) const;
 
     BoxScale scale() const { return {scaleMode(), pixelRatio_}; }
     // The inner area in pixels of Image.
@@ -197,6 +202,8 @@ private:
     void clearSurface();
     // Records an area of Image as drawn on and repaints the part of the box that shows it.
     void showArea(const QRect& area);
+    // Where a bitmap painted at (x, y) lies, in pixels of Image.
+    QRect bitmapArea(const DeviceBitmap& bitmap, double x, double y) const;
     QRegion pictureArea() const;
     // The pixels of Image the box shows: all of it, made or kept as strokes.
     QRect shownPixels() const;
@@ -214,7 +221,9 @@ private:
     bool autoRedraw_ = false;
     bool autoSize_ = false;
     bool keepsStrokes_ = false;
-    mutable std::vector<Stroke> strokes_;
+    // A deque: a stroke is not moved when more come (QFont has no move, so
+    // a vector would copy every kept bitmap as it grows).
+    mutable std::deque<Stroke> strokes_;
     // Where Image may differ from BackColor, in its pixels.
     mutable QRegion drawnOn_;
     BorderStyle border_ = BorderStyle::FixedSingle;

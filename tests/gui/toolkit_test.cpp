@@ -316,13 +316,18 @@ private slots:
         QCOMPARE(shown(), box.Image().toImage());
 
         // Once cleared, the canvas keeps what is drawn and sends the areas
-        // made from that: the same pixels as the image made when asked for.
+        // made from that, or a letter shown whole as it was kept: the same
+        // pixels as the image made when asked for. (The first letter lies
+        // partly over the blue box, the line crosses the second, the third
+        // lies alone.)
         DeviceBitmap letter(37, 23, layoutForDisplay(Screen::info()));
         for (int64_t i = 0; i < letter.byteCount(); ++i) letter.bits()[i] = uint8_t(random());
         box.Cls();
         box.setScaleMode(ScaleMode::Pixels);
         box.FillBox(40, 50, 300, 700, Qt::blue);
         box.PaintPicture(letter, 290, 690);
+        box.PaintPicture(std::make_shared<const DeviceBitmap>(letter), 690, 760);
+        box.PaintPicture(letter, 700, 300);
         box.setForeColor(Qt::red);
         box.setDrawWidth(5);
         box.Line(10, 990, 1260, 600);
