@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <unordered_map>
+#include <vector>
 
 namespace lumeye::ui {
 namespace {
@@ -201,14 +202,31 @@ QImage DeviceBitmap::toImage(const QRect& area) const {
 void DeviceBitmap::drawImage(const QPoint& at, const QImage& image) {
     const QRect target = QRect(at, image.size()).intersected(bounds(*this));
     if (target.isEmpty()) return;
-    const QImage src = (image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32)
+    // One-bit pictures (the letters' masters) are read through their two
+    // colours, a row at a time, rather than converted whole each time.
+    const bool oneBit = (image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB) &&
+                        image.colorCount() >= 2;
+    const QImage src = (image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32 || oneBit)
                            ? image
                            : image.convertToFormat(QImage::Format_RGB32);
     PixelFormat format(layout_);
     const int sx = target.left() - at.x();
     const int sy = target.top() - at.y();
+    std::vector<QRgb> expanded(oneBit ? size_t(target.width()) : 0);
+    const bool msbFirst = src.format() == QImage::Format_Mono;
+    const QRgb colours[2] = {oneBit ? src.color(0) : 0, oneBit ? src.color(1) : 0};
     for (int y = 0; y < target.height(); ++y) {
-        const auto* from = reinterpret_cast<const QRgb*>(src.constScanLine(sy + y)) + sx;
+        const QRgb* from = expanded.data();
+        if (oneBit) {
+            const uchar* bits = src.constScanLine(sy + y);
+            for (int x = 0; x < target.width(); ++x) {
+                const int bit = sx + x;
+                const int shift = msbFirst ? 7 - (bit & 7) : bit & 7;
+                expanded[size_t(x)] = colours[(bits[bit >> 3] >> shift) & 1];
+            }
+        } else {
+            from = reinterpret_cast<const QRgb*>(src.constScanLine(sy + y)) + sx;
+        }
         uint8_t* row = scanLine(target.top() + y);
         if (layout_ == PixelLayout::Bgrx32) {
             uint8_t* to = row + 4 * target.left();

@@ -343,6 +343,22 @@ TEST(DeviceBitmap, DrawingIsClippedAndCopiesPixelForPixel) {
     for (int y = 0; y < 5; ++y) EXPECT_EQ(b.scanLine(y)[15], 0);
 }
 
+// One-bit pictures are read bit by bit: the same pixels as the picture
+// converted by Qt, in either bit order, clipped at an odd bit.
+TEST(DeviceBitmap, OneBitPicturesDrawAsConverted) {
+    for (QImage::Format bitOrder : {QImage::Format_Mono, QImage::Format_MonoLSB}) {
+        QImage src(37, 5, bitOrder);
+        src.setColorTable({qRgb(200, 10, 30), qRgb(5, 250, 90)});
+        for (int y = 0; y < src.height(); ++y)
+            for (int x = 0; x < src.width(); ++x) src.setPixel(x, y, uint((x * 7 + y * 3) % 5 < 2));
+        ui::DeviceBitmap drawn(40, 6, PixelLayout::Bgrx32), converted(40, 6, PixelLayout::Bgrx32);
+        drawn.drawImage(QPoint(-3, 2), src);
+        converted.drawImage(QPoint(-3, 2), src.convertToFormat(QImage::Format_RGB32));
+        EXPECT_TRUE(drawn == converted) << "format " << int(bitOrder);
+        EXPECT_EQ(drawn.pixel(0, 2), src.pixel(3, 0));
+    }
+}
+
 TEST(DeviceBitmap, ResizingKeepsTheOverlapAndFillsTheRest) {
     ui::DeviceBitmap b(3, 2, PixelLayout::Rgb565);
     b.fill(qRgb(255, 0, 0));
