@@ -137,7 +137,8 @@ snellen1::snellen1() : canvas_(std::make_unique<Canvas>(*this)) {
     PicDest->setBorderStyle(ui::PictureBox::BorderStyle::None);
     PicDest->setBackColor(Qt::white);
     PicDest->setScaleMode(ui::ScaleMode::Pixels);
-    PicDest->setScreenCanvas(true);
+    PicDest->setKeepsStrokes(true);
+    ui::setDrawnByServer(*PicDest, true);
     ui::placeDesign(PicDest, 0, 0, 800, 600);
 
     pic2 = addControl(makeMaster(2, PicDest), QStringLiteral("pic2"));
@@ -285,7 +286,7 @@ void snellen1::runPasses(const std::function<void()>& pass) {
     // Where Qt draws the canvas, every repaint is a frame of its own for the
     // compositor, and Qt takes another screen-sized buffer for each frame the
     // compositor still holds: the chart is shown once it is drawn.
-    const bool holdRepaints = !PicDest->drawnByServer();
+    const bool holdRepaints = !ui::drawnByServer(*PicDest);
     if (holdRepaints) PicDest->setUpdatesEnabled(false);
     const auto shown = qScopeGuard([this, holdRepaints] {
         if (holdRepaints) PicDest->setUpdatesEnabled(true);

@@ -3,7 +3,7 @@
 #include "app/Module1.h"
 #include "ui/Fonts.h"
 #include "ui/Screen.h"
-#include "ui/ScreenLabel.h"
+#include "ui/ServerDrawnLabel.h"
 #include "ui/SolidArea.h"
 
 #include <QCloseEvent>
@@ -18,7 +18,7 @@ message::message() {
     auto* area = new ui::SolidArea(QColor(0x80, 0xFF, 0x80));
     setClient(area);
 
-    auto* label = new ui::ScreenLabel(QStringLiteral("Please Wait ..."), area);
+    auto* label = new ui::ServerDrawnLabel(QStringLiteral("Please Wait ..."), area);
     Label1 = addControl(label, QStringLiteral("Label1"));
     ui::setBackColor(Label1, QColor(0x80, 0xFF, 0x80));
     ui::setForeColor(Label1, QColor(0xFF, 0x00, 0x00));
@@ -28,7 +28,7 @@ message::message() {
 
     // Drawn by the X server, it takes no screen-sized images, in the program
     // or in the server, to say "Please Wait ...".
-    setDrawnByServer(area->drawnByServer() && label->drawnByServer());
+    ui::setDrawnByServer(*this, ui::drawnByServer(*area) && ui::drawnByServer(*label));
     setClientSizeDesign(800, 600);
     setScaleMode(ui::ScaleMode::Pixels);
 }

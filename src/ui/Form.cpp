@@ -129,20 +129,6 @@ void Form::setScaleMode(ScaleMode mode) {
 double Form::ScaleWidth() const { return pixelsToUnitsX(scaleMode(), client()->width()); }
 double Form::ScaleHeight() const { return pixelsToUnitsY(scaleMode(), client()->height()); }
 
-void Form::setDrawnByServer(bool on) {
-    // Qt paints the controls of a window that paints on screen on screen too.
-    setAttribute(Qt::WA_PaintOnScreen, on);
-    setAttribute(Qt::WA_NoSystemBackground, on);
-}
-
-void Form::drawnByQtAfterAll(QWidget& control) {
-    if (auto* form = qobject_cast<Form*>(control.window())) form->setDrawnByServer(false);
-}
-
-QPaintEngine* Form::paintEngine() const {
-    return testAttribute(Qt::WA_PaintOnScreen) ? nullptr : QMainWindow::paintEngine();
-}
-
 QList<Control> Form::Controls() const {
     QList<Control> list;
     for (QObject* object : controls_)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/Control.h"
+#include "ui/ServerDrawn.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -18,7 +19,7 @@ namespace lumeye::ui {
 // destroys it, and the next use creates a fresh one.
 //
 // Controls are children of client(), the client area below the menu bar.
-class Form : public QMainWindow {
+class Form : public ServerDrawn<QMainWindow> {
     Q_OBJECT
 public:
     enum class ShowMode { Modeless, Modal };
@@ -52,16 +53,6 @@ public:
     // Client area size in the form's own coordinate unit.
     double ScaleWidth() const;
     double ScaleHeight() const;
-
-    // Whether the X server draws all the form shows, each control on a
-    // window of its own (its client area and every control on it): the form
-    // then takes no backing store from Qt, which would hold an image of the
-    // window's size, and have the server make a pixmap as large. Off again
-    // when one of those controls is drawn by Qt after all.
-    void setDrawnByServer(bool on);
-    // A control the server was to draw is drawn by Qt after all: so is its form.
-    static void drawnByQtAfterAll(QWidget& control);
-    QPaintEngine* paintEngine() const override;
 
     // Every control in the order the form created it, menu entries included.
     QList<Control> Controls() const;

@@ -23,7 +23,7 @@ bool hasShape(const DeviceBitmap& image, const QSize& size, PixelLayout layout) 
 }
 }  // namespace
 
-PictureBox::PictureBox(QWidget* parent) : ServerPainted(parent), fontName_(QString::fromLatin1(kDefaultFace)) {
+PictureBox::PictureBox(QWidget* parent) : ServerDrawn(parent), fontName_(QString::fromLatin1(kDefaultFace)) {
     backColor_ = palette().color(QPalette::Button);
     setFont(designFont(fontName_, kDefaultPoints));
     setFocusPolicy(Qt::StrongFocus);
@@ -102,7 +102,6 @@ DeviceBitmap& PictureBox::Image() {
     // Whoever writes the bits may draw anywhere.
     DeviceBitmap& image = surface();
     drawnOn_ = QRect(0, 0, image.width(), image.height());
-    server_.drawnOver();
     return image;
 }
 const DeviceBitmap& PictureBox::Image() const { return surface(); }
@@ -125,8 +124,7 @@ DeviceBitmap& PictureBox::surface() const {
     } else {
         image_ = image_.resized(size.width(), size.height(), layout, backColor_.rgb());
         drawnOn_ &= QRect(0, 0, size.width(), size.height());
-        server_.drawnOver();
-    }
+        }
     return image_;
 }
 
@@ -134,7 +132,6 @@ void PictureBox::clearSurface() {
     // All of Image is cleared: one of another size or layout is made anew
     // rather than resized with its contents first (a canvas is megabytes).
     strokes_.clear();
-    server_.drawnOver();
     if (keepsStrokes_) {
         image_ = DeviceBitmap();
         drawnOn_ = pictureArea();
@@ -162,7 +159,6 @@ QRegion PictureBox::pictureArea() const {
 
 void PictureBox::showArea(const QRect& area) {
     drawnOn_ += area;
-    server_.drawnOver();
     const QRectF onScreen(QPointF(area.topLeft()) / pixelRatio_, QSizeF(area.size()) / pixelRatio_);
     update(onScreen.toAlignedRect().translated(contentsRect().topLeft()));
 }
@@ -329,11 +325,7 @@ void PictureBox::Refresh() {
     else update(rect());
 }
 
-void PictureBox::setScreenCanvas(bool on) {
-    keepsStrokes_ = on;
-    setDrawnByServer(on && border_ == BorderStyle::None &&
-                     display::ServerDrawing::possible(layoutForDisplay(Screen::info())));
-}
+void PictureBox::setKeepsStrokes(bool on) { keepsStrokes_ = on; }
 
 // ---- events
 
@@ -341,32 +333,27 @@ void PictureBox::drawThroughServer(const QRegion& exposed) {
     const PixelLayout layout = layoutForDisplay(Screen::info());
     if (!beginServerDrawing(layout)) return;
     const bool fromStrokes = keepingStrokes();
-    const QRegion pixels = devicePixelsOf(exposed, pixelRatio_) & shownPixels();
     // Image pixels are the window's device pixels, the box having no border.
-    if (server_.sentThisTurn(pixels)) return;
+    const QRegion pixels = toDraw(devicePixelsOf(exposed, pixelRatio_) & shownPixels());
     server_.fill(pixels - drawnOn_, pixelValueOf(layout, backColor_.rgb()));
     for (const QRect& r : pixels & drawnOn_) {
         if (!fromStrokes) {
-            server_.put({image_.bits(), image_.width(), image_.height(), image_.widthBytes()}, r, QPoint(0, 0));
+            server_.put(image_, r, QPoint(0, 0));
             continue;
         }
         // A letter shown whole goes as it was kept.
         if (const Stroke* top = bitmapShowing(r, layout)) {
-            const DeviceBitmap& bitmap = *top->bitmap;
-            server_.put({bitmap.bits(), bitmap.width(), bitmap.height(), bitmap.widthBytes()},
-                        r.translated(-top->area.topLeft()), top->area.topLeft());
+            server_.put(*top->bitmap, r.translated(-top->area.topLeft()), top->area.topLeft());
             continue;
         }
         // Only what was drawn is made, an area at a time: a cleared canvas
         // takes no screen-sized image to fill and page in.
-        const DeviceBitmap part = pixelsOf(r);
-        server_.put({part.bits(), part.width(), part.height(), part.widthBytes()}, QRect(QPoint(0, 0), r.size()),
-                    r.topLeft());
+        server_.put(pixelsOf(r), QRect(QPoint(0, 0), r.size()), r.topLeft());
     }
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
-    if (drawnByServer()) {
+    if (drawnByServer(*this)) {
         drawThroughServer(event->region());
         return;
     }

@@ -4,7 +4,7 @@
 #include "ui/Control.h"
 #include "ui/DeviceBitmap.h"
 #include "ui/Palette.h"
-#include "ui/ServerPainted.h"
+#include "ui/ServerDrawn.h"
 #include "ui/StdPicture.h"
 
 #include <QColor>
@@ -14,9 +14,9 @@
 #include <QString>
 #include <QWidget>
 
-#include <deque>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QPainter;
 
@@ -26,8 +26,8 @@ namespace lumeye::ui {
 // display's own pixel format, and a displayed picture (Picture) that forms the
 // background of that image.
 //
-// Everything drawn lands in Image (a screen canvas keeps the drawing calls
-// instead: see setScreenCanvas), which is what the box shows,
+// Everything drawn lands in Image (a box that keeps strokes keeps the drawing
+// calls instead: see setKeepsStrokes), which is what the box shows,
 // pixel for pixel with no smoothing; Image always has the size of the inner area (the
 // box less its border). Coordinates of the drawing calls, CurrentX/CurrentY and
 // ScaleWidth/ScaleHeight are in the box's own coordinate unit (layout units
@@ -48,7 +48,7 @@ namespace lumeye::ui {
 // The box itself keeps the image and the properties; the coordinates map
 // through BoxScale, the drawing calls are those of ui/ImageDrawing, the keys
 // it reports come from ui/KeyCodes and it repaints through ui/BandedPaint.
-class PictureBox : public ServerPainted<QWidget> {
+class PictureBox : public ServerDrawn<QWidget> {
     Q_OBJECT
 public:
     enum class BorderStyle { None = 0, FixedSingle = 1 }; // FixedSingle: 1-pixel black frame
@@ -144,15 +144,14 @@ public:
     void ZOrder(int position = 0);
     // Repaints the box on screen now from Image.
     void Refresh();
-    // For a borderless canvas that covers the screen: the box keeps only what
-    // was drawn (pictures, text, lines, boxes) to show it again from, and
-    // Image is made when asked for, kept until the next Cls. Where the X
-    // server can draw on the box (see display::ServerDrawing), it fills what
-    // is still BackColor and is sent only the areas drawn on, made from what
-    // was kept, with no copy in the window's backing store; elsewhere Qt
-    // draws the box, so that the screen's pixels are held once, in Qt's
-    // backing store.
-    void setScreenCanvas(bool on);
+    // For a canvas that covers the screen: the box keeps only what was drawn
+    // (pictures, text, lines, boxes) to show it again from, and Image is made
+    // when asked for, kept until the next Cls. The screen's pixels are then
+    // held once: in Qt's backing store, or nowhere of ours where the X server
+    // draws the box (setDrawnByServer), which fills what is still BackColor
+    // and is sent only the areas drawn on, made from what was kept. A box the
+    // server draws has no border.
+    void setKeepsStrokes(bool on);
 
 signals:
     // A key pressed while the box has the focus: its key code (27 Escape,
@@ -221,9 +220,7 @@ private:
     bool autoRedraw_ = false;
     bool autoSize_ = false;
     bool keepsStrokes_ = false;
-    // A deque: a stroke is not moved when more come (QFont has no move, so
-    // a vector would copy every kept bitmap as it grows).
-    mutable std::deque<Stroke> strokes_;
+    mutable std::vector<Stroke> strokes_;
     // Where Image may differ from BackColor, in its pixels.
     mutable QRegion drawnOn_;
     BorderStyle border_ = BorderStyle::FixedSingle;

@@ -9,17 +9,17 @@
 
 namespace lumeye::ui {
 
-SolidArea::SolidArea(const QColor& colour, QWidget* parent) : ServerPainted(parent) {
+SolidArea::SolidArea(const QColor& colour, QWidget* parent) : ServerDrawn(parent) {
     setBackColor(this, colour);
-    setDrawnByServer(display::ServerDrawing::possible(layoutForDisplay(Screen::info())));
+    setDrawnByServer(*this, true);
 }
 
 void SolidArea::paintEvent(QPaintEvent* event) {
-    if (!drawnByServer()) return;  // the background is filled by Qt
+    if (!drawnByServer(*this)) return;  // the background is filled by Qt
     const PixelLayout layout = layoutForDisplay(Screen::info());
     if (!beginServerDrawing(layout)) return;
-    const QRegion area = devicePixelsOf(event->region(), devicePixelRatioF());
-    if (!server_.sentThisTurn(area)) server_.fill(area, pixelValueOf(layout, palette().color(backgroundRole()).rgb()));
+    server_.fill(toDraw(devicePixelsOf(event->region(), devicePixelRatioF())),
+                 pixelValueOf(layout, palette().color(backgroundRole()).rgb()));
 }
 
 }  // namespace lumeye::ui

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ServerPainted.h"
+#include "ui/ServerDrawn.h"
 
 #include <QColor>
 #include <QWidget>
@@ -11,7 +11,7 @@ namespace lumeye::ui {
 // Where the X server can draw on it, the server fills the area and only the
 // controls on it are drawn through Qt, so it takes no screen-sized image in
 // the window's backing store.
-class SolidArea : public ServerPainted<QWidget> {
+class SolidArea : public ServerDrawn<QWidget> {
 public:
     SolidArea(const QColor& colour, QWidget* parent = nullptr);
 

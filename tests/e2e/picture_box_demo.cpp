@@ -8,7 +8,7 @@
 #include "ui/Application.h"
 #include "ui/Fonts.h"
 #include "ui/PictureBox.h"
-#include "ui/ScreenLabel.h"
+#include "ui/ServerDrawnLabel.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     box->Line(100, 150, 260, 150);
     box->Refresh();
 
-    auto* label = new ui::ScreenLabel(QStringLiteral("Wait"), box);
+    auto* label = new ui::ServerDrawnLabel(QStringLiteral("Wait"), box);
     ui::setBackColor(label, QColor(255, 255, 0));
     ui::setForeColor(label, QColor(0, 0, 255));
     label->setFont(ui::designFont(QStringLiteral("Arial"), 14));

@@ -562,13 +562,14 @@ private slots:
                 QVERIFY(shown.pixel(x, y) == qRgb(255, 0, 0) || shown.pixel(x, y) == qRgb(255, 255, 255));
     }
 
-    // A screen canvas that Qt draws keeps only what was drawn, and paints it
-    // again band by band: the same pixels as a box that keeps its image,
+    // A box that keeps strokes, drawn by Qt, paints what was drawn again
+    // band by band: the same pixels as a box that keeps its image,
     // across the bands' seams, also once its image was asked for.
     void aCanvasDrawnByQtPaintsWhatWasDrawn() {
         auto kept = whiteBox(400, 400);
         auto canvas = whiteBox(400, 400);
-        canvas->setScreenCanvas(true); // not here: Qt draws it
+        canvas->setKeepsStrokes(true);
+        setDrawnByServer(*canvas, true); // not here: Qt draws it
         canvas->Cls();
         const QImage letter = chartLikeScene(60, 70);
         for (PictureBox* box : {kept.get(), canvas.get()}) {

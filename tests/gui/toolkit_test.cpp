@@ -5,7 +5,7 @@
 #include "ui/Control.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
-#include "display/ServerDrawing.h"
+#include "ui/ServerDrawing.h"
 #include "ui/Fonts.h"
 #include "ui/Form.h"
 #include "ui/PictureBox.h"
@@ -275,7 +275,7 @@ private slots:
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
         }
-        using display::ServerDrawing;
+        
         QVERIFY(ServerDrawing::possible(PixelLayout::Bgrx32));
         QVERIFY(!ServerDrawing::possible(PixelLayout::Rgb565));
         QVERIFY(ServerDrawing().begin(plain, PixelLayout::Bgrx32));
@@ -290,7 +290,8 @@ private slots:
         if (QGuiApplication::platformName() != QStringLiteral("xcb")) QSKIP("X windows only");
         PictureBox box;
         box.setBorderStyle(PictureBox::BorderStyle::None);
-        box.setScreenCanvas(true);
+        box.setKeepsStrokes(true);
+        setDrawnByServer(box, true);
         box.move(0, 0);
         box.resize(1271, 1000);  // several bands, rows of an odd width
         DeviceBitmap& image = box.Image();

@@ -1,4 +1,4 @@
-#include "ui/ScreenLabel.h"
+#include "ui/ServerDrawnLabel.h"
 
 #include "ui/BoxScale.h"
 #include "ui/DeviceBitmap.h"
@@ -10,20 +10,21 @@
 
 namespace lumeye::ui {
 
-ScreenLabel::ScreenLabel(const QString& caption, QWidget* parent) : ServerPainted(caption, parent) {
-    setDrawnByServer(display::ServerDrawing::possible(layoutForDisplay(Screen::info())));
+ServerDrawnLabel::ServerDrawnLabel(const QString& caption, QWidget* parent) : ServerDrawn(caption, parent) {
+    setDrawnByServer(*this, true);
 }
 
-void ScreenLabel::paintEvent(QPaintEvent* event) {
-    if (!drawnByServer()) {
+void ServerDrawnLabel::paintEvent(QPaintEvent* event) {
+    if (!drawnByServer(*this)) {
         Label::paintEvent(event);
         return;
     }
     const PixelLayout layout = layoutForDisplay(Screen::info());
     if (!beginServerDrawing(layout)) return;
     const double ratio = devicePixelRatioF();
-    const QRegion area = devicePixelsOf(event->region(), ratio) & QRect(QPoint(0, 0), QSizeF(QSizeF(size()) * ratio).toSize());
-    if (area.isEmpty() || server_.sentThisTurn(area)) return;
+    const QRegion area =
+        toDraw(devicePixelsOf(event->region(), ratio) & QRect(QPoint(0, 0), QSizeF(QSizeF(size()) * ratio).toSize()));
+    if (area.isEmpty()) return;
     // The server fills the background; only the text's box, with room for
     // glyphs that reach past their advance, is painted here and sent.
     const int flags = QStyle::visualAlignment(layoutDirection(), alignment());
@@ -44,19 +45,10 @@ void ScreenLabel::paintEvent(QPaintEvent* event) {
         painter.setFont(font());
         style()->drawItemText(&painter, contentsRect(), flags, palette(), isEnabled(), text(), foregroundRole());
     }
-    const QRegion textArea = (area & textPixels).translated(-textPixels.topLeft());
-    const auto send = [&](const display::PixelRows& rows) {
-        for (const QRect& r : textArea) server_.put(rows, r, textPixels.topLeft());
-    };
-    // 32-bit pixels as the server stores them at depth 24 (its fourth byte
-    // unused) go as they are.
-    if (layout == PixelLayout::Bgrx32) {
-        send({image.constBits(), image.width(), image.height(), int32_t(image.bytesPerLine())});
-        return;
-    }
     DeviceBitmap pixels(image.width(), image.height(), layout);
     pixels.drawImage(QPoint(0, 0), image);
-    send({pixels.bits(), pixels.width(), pixels.height(), pixels.widthBytes()});
+    for (const QRect& r : (area & textPixels).translated(-textPixels.topLeft()))
+        server_.put(pixels, r, textPixels.topLeft());
 }
 
 }  // namespace lumeye::ui

@@ -1,0 +1,17 @@
+#include "ui/ServerDrawn.h"
+
+#include "ui/DeviceBitmap.h"
+#include "ui/Screen.h"
+
+namespace lumeye::ui {
+
+void setDrawnByServer(QWidget& widget, bool on) {
+    on = on && ServerDrawing::possible(layoutForDisplay(Screen::info()));
+    // A control needs a window of its own to be drawn on; a form has one.
+    if (!widget.isWindow()) widget.setAttribute(Qt::WA_NativeWindow, on);
+    // Qt paints the controls of a window that paints on screen on screen too.
+    widget.setAttribute(Qt::WA_PaintOnScreen, on);
+    widget.setAttribute(Qt::WA_NoSystemBackground, on);
+}
+
+}  // namespace lumeye::ui
