@@ -334,7 +334,7 @@ void PictureBox::drawThroughServer(const QRegion& exposed) {
     if (!beginServerDrawing(layout)) return;
     const bool fromStrokes = keepingStrokes();
     // Image pixels are the window's device pixels, the box having no border.
-    const QRegion pixels = toDraw(devicePixelsOf(exposed, pixelRatio_) & shownPixels());
+    const QRegion pixels = toDraw(devicePixelsOf(exposed, pixelRatio_)) & shownPixels();
     server_.fill(pixels - drawnOn_, pixelValueOf(layout, backColor_.rgb()));
     for (const QRect& r : pixels & drawnOn_) {
         if (!fromStrokes) {

@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace lumeye::ui {
@@ -243,8 +244,9 @@ private:
 }  // namespace
 
 // A window of the X server, the means to draw on it, and a record of what
-// was drawn on it lately and what the server exposed, with the requests'
-// sequence numbers, to tell an expose already answered.
+// was drawn on it lately and what the server exposed, with the sequence
+// numbers of the requests (the last one the server had read, for an expose),
+// to tell an expose already answered.
 class ServerDrawing::Window : public QAbstractNativeEventFilter {
 public:
     Window(xcb_connection_t* c, xcb_window_t id, PixelLayout layout, int scanlinePad)
@@ -269,20 +271,31 @@ public:
 
     QRegion toDraw(const QRegion& area, bool forUpdate) {
         if (forUpdate) return area;
-        QRegion answered, pending;
-        std::erase_if(exposed_, [&](const Drawn& expose) {
+        // The exposes seen since the last paint for one: this paint answers
+        // them, or one of Qt's own (on a map), or one answered already.
+        const std::vector<Drawn> exposed = std::exchange(exposed_, {});
+        if (std::exchange(someUnseen_, false)) return area;
+        if (exposed.empty()) {
+            // A window that cannot be seen (its frame not mapped yet) keeps
+            // nothing drawn; the server exposes all of it once it can be.
+            xcb_get_window_attributes_reply_t* attributes =
+                xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, id), nullptr);
+            const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+            std::free(attributes);
+            return viewable ? area : QRegion();
+        }
+        // A pixel drawn after every expose of it shows what it is to show.
+        // Later exposes come with later sequence numbers, so one answered by
+        // an earlier paint needs nothing here that this check misses.
+        QRegion seen, stale;
+        for (const Drawn& expose : exposed) {
+            seen += expose.area;
             QRegion drawnSince;
             for (const Drawn& d : drawn_)
                 if (after(d.sequence, expose.sequence)) drawnSince += d.area;
-            if ((expose.area - drawnSince).isEmpty()) {
-                answered += expose.area;
-                return true;
-            }
-            // Kept: this paint answers it, and its own paint may be to come.
-            pending += expose.area;
-            return false;
-        });
-        return area - (answered - pending);
+            stale += expose.area - drawnSince;
+        }
+        return area - (seen - stale);
     }
 
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
@@ -291,8 +304,10 @@ public:
         switch (event->response_type & 0x7f) {
         case XCB_EXPOSE: {
             const auto* expose = static_cast<const xcb_expose_event_t*>(message);
-            if (expose->window == id)
-                exposed_.push_back({event->full_sequence, QRect(expose->x, expose->y, expose->width, expose->height)});
+            if (expose->window != id) break;
+            exposed_.push_back({event->full_sequence, QRect(expose->x, expose->y, expose->width, expose->height)});
+            // Qt takes the rectangles that follow out of its queue, unseen here.
+            if (expose->count > 0) someUnseen_ = true;
             break;
         }
         case XCB_UNMAP_NOTIFY:
@@ -319,7 +334,8 @@ private:
         QRegion area;
     };
     std::deque<Drawn> drawn_;
-    std::deque<Drawn> exposed_;
+    std::vector<Drawn> exposed_;
+    bool someUnseen_ = false;
 };
 
 bool ServerDrawing::possible(PixelLayout layout) {

@@ -23,7 +23,7 @@ void ServerDrawnLabel::paintEvent(QPaintEvent* event) {
     if (!beginServerDrawing(layout)) return;
     const double ratio = devicePixelRatioF();
     const QRegion area =
-        toDraw(devicePixelsOf(event->region(), ratio) & QRect(QPoint(0, 0), QSizeF(QSizeF(size()) * ratio).toSize()));
+        toDraw(devicePixelsOf(event->region(), ratio)) & QRect(QPoint(0, 0), QSizeF(QSizeF(size()) * ratio).toSize());
     if (area.isEmpty()) return;
     // The server fills the background; only the text's box, with room for
     // glyphs that reach past their advance, is painted here and sent.

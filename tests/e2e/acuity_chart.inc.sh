@@ -123,10 +123,11 @@ wait_still() {
     fail "the screen did not settle"
 }
 
-# run_chart_test WIDTH HEIGHT DEPTH WIDTH_MM HEIGHT_MM
-run_chart_test() {
-    local width=$1 height=$2 depth=$3 wmm=$4 hmm=$5
-    start_xvfb "$width" "$height" "$depth"
+# open_chart WIDTH HEIGHT WIDTH_MM HEIGHT_MM: on the X server started, the
+# program with a screen of that size, from its menu to the first chart;
+# sets CHART_WINDOW and writes the expected layout to $E2E_TMP/layout.txt.
+open_chart() {
+    local width=$1 height=$2 wmm=$3 hmm=$4
     APP_DIR="$E2E_TMP/work"
     mkdir -p "$APP_DIR"
     printf '%s,"\r"\r\n%s,"\r"\r\n' "$wmm" "$hmm" > "$APP_DIR/screen.dat"
@@ -142,12 +143,19 @@ run_chart_test() {
     # Perform Sight Test, in the menu's pixels at any scale factor.
     double_click_at $(awk -v x="$cx" -v y="$cy" -v s="${QT_SCALE_FACTOR:-1}" \
         'BEGIN { printf "%d %d", x + (72 + 54 + 40) * s, y + (129 + 228 + 10) * s }')
-    local test
-    test=$(wait_window "Reduce []" 60)
+    CHART_WINDOW=$(wait_window "Reduce []" 60)
     [[ -z "$(find_window "Lumeye - Home Edition 2.2")" ]] || fail "the menu stayed on screen"
     wait_no_window "Form1" 5
-    window_geometry "$test"
+    window_geometry "$CHART_WINDOW"
     assert_eq "$WIN_X,$WIN_Y ${WIN_W}x$WIN_H" "0,0 ${width}x$height" "test window"
+}
+
+# run_chart_test WIDTH HEIGHT DEPTH WIDTH_MM HEIGHT_MM
+run_chart_test() {
+    local width=$1 height=$2 depth=$3 wmm=$4 hmm=$5
+    start_xvfb "$width" "$height" "$depth"
+    open_chart "$width" "$height" "$wmm" "$hmm"
+    local test=$CHART_WINDOW
     wait_still "$E2E_TMP/chart1.png"
     local first second
     first=$(check_chart "$E2E_TMP/chart1.png" "$E2E_TMP/layout.txt")
