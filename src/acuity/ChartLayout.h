@@ -77,12 +77,13 @@ public:
         double height;
     };
     virtual ~ChartCanvas() = default;
-    // Sizes the scratch picture for a letter of this many pixels.
+    // Sizes the result picture for a letter of this many pixels: nothing is
+    // drawn in it, its inner size in whole pixels is the letter's size.
     virtual void SizeResultPicture(double width, double height) = 0;
-    // Makes the letter of a direction at the scratch picture's inner size, the
+    // Makes the letter of a direction at the result picture's inner size, the
     // master reduced, and returns that size in whole pixels.
     virtual Size ReduceLetter(int16_t direction) = 0;
-    // The scratch picture's inner size in whole pixels, as sized for the letter.
+    // The result picture's inner size in whole pixels, as sized for the letter.
     virtual Size LetterSize() const = 0;
     virtual void PaintLetter(float x, float y, Size size) = 0;
     virtual void PrintLabel(double x, double y, const char* label) = 0;

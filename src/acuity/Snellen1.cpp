@@ -185,7 +185,7 @@ void snellen1::Form_Load() {
 
 void snellen1::takePixelRatio() {
     // The chart is drawn at the device's own resolution: on a high-density
-    // screen the canvas and the scratch picture count device pixels, so the
+    // screen the canvas and the result picture count device pixels, so the
     // letters keep their sizes in millimetres and are reduced as sharply as
     // on any other screen: at the ratio its window is painted at.
     const double ratio = ui::Screen::pixelRatioOf(*this);

@@ -62,7 +62,7 @@ private:
 
     // Load sequence from the first processing of events to the first chart.
     void prepareAndDraw();
-    // The window's device pixel ratio taken for the canvas, the scratch
+    // The window's device pixel ratio taken for the canvas, the result
     // picture and the size table's pixels per millimetre.
     void takePixelRatio();
     // A new chart where the window's ratio is no longer the canvas's.

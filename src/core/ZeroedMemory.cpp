@@ -4,9 +4,11 @@
 
 namespace lumeye {
 
-// The C library's zeroed allocation: large blocks are fresh anonymous pages,
-// which the system zeroes as they are first touched, and a block freed comes
-// back for the next of its size without a trip to the system.
+// The C library's zeroed allocation. A block under its mapping threshold
+// (1 MiB, set at start-up) comes from the heap, where a freed block serves
+// the next of its size; a larger one, a whole canvas, is a fresh mapping of
+// its own, whose pages the system zeroes as they are first touched, and goes
+// back to the system when freed.
 void* allocateZeroed(std::size_t bytes) {
     if (bytes == 0) return nullptr;
     if (void* block = std::calloc(bytes, 1)) return block;

@@ -7,8 +7,8 @@
 namespace lumeye {
 
 // Memory that arrives filled with zeros, for pixel buffers of up to a whole
-// screen: ordinary private memory, whose fresh pages the system zeroes as they
-// are first touched, and a block freed serves the next of its size.
+// screen: ordinary private memory, zeroed by the system where its pages are
+// fresh rather than by a pass over them (see ZeroedMemory.cpp).
 void* allocateZeroed(std::size_t bytes);
 void freeZeroed(void* block, std::size_t bytes) noexcept;
 

@@ -13,7 +13,7 @@ namespace {
 constexpr int kPaintBandPixels = 1 << 16;
 
 // The fewest rows of bitmap pixels that span a whole number of logical
-// pixels (5 at 1.25, 2 at 1.5); 0 where no few rows do.
+// pixels (5 at 1.25, 3 at 1.5); 0 where no few rows do.
 int wholeRowsOf(double pixelRatio) {
     for (int logical = 1; logical <= 8; ++logical) {
         const double rows = logical * pixelRatio;

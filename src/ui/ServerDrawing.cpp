@@ -264,38 +264,9 @@ public:
     }
 
     void drew(uint32_t sequence, const QRegion& area) {
-        drawn_.push_back({sequence, area});
+        drawn.push_back({sequence, area});
         // Exposes that old are long answered and gone.
-        if (drawn_.size() > 64) drawn_.pop_front();
-    }
-
-    QRegion toDraw(const QRegion& area, bool forUpdate) {
-        if (forUpdate) return area;
-        // The exposes seen since the last paint for one: this paint answers
-        // them, or one of Qt's own (on a map), or one answered already.
-        const std::vector<Drawn> exposed = std::exchange(exposed_, {});
-        if (std::exchange(someUnseen_, false)) return area;
-        if (exposed.empty()) {
-            // A window that cannot be seen (its frame not mapped yet) keeps
-            // nothing drawn; the server exposes all of it once it can be.
-            xcb_get_window_attributes_reply_t* attributes =
-                xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, id), nullptr);
-            const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
-            std::free(attributes);
-            return viewable ? area : QRegion();
-        }
-        // A pixel drawn after every expose of it shows what it is to show.
-        // Later exposes come with later sequence numbers, so one answered by
-        // an earlier paint needs nothing here that this check misses.
-        QRegion seen, stale;
-        for (const Drawn& expose : exposed) {
-            seen += expose.area;
-            QRegion drawnSince;
-            for (const Drawn& d : drawn_)
-                if (after(d.sequence, expose.sequence)) drawnSince += d.area;
-            stale += expose.area - drawnSince;
-        }
-        return area - (seen - stale);
+        if (drawn.size() > 64) drawn.pop_front();
     }
 
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
@@ -305,16 +276,16 @@ public:
         case XCB_EXPOSE: {
             const auto* expose = static_cast<const xcb_expose_event_t*>(message);
             if (expose->window != id) break;
-            exposed_.push_back({event->full_sequence, QRect(expose->x, expose->y, expose->width, expose->height)});
+            exposed.push_back({event->full_sequence, QRect(expose->x, expose->y, expose->width, expose->height)});
             // Qt takes the rectangles that follow out of its queue, unseen here.
-            if (expose->count > 0) someUnseen_ = true;
+            if (expose->count > 0) someUnseen = true;
             break;
         }
         case XCB_UNMAP_NOTIFY:
             // Mapped again, it shows nothing of before.
             if (reinterpret_cast<const xcb_unmap_notify_event_t*>(event)->window == id) {
-                exposed_.clear();
-                drawn_.clear();
+                exposed.clear();
+                drawn.clear();
             }
             break;
         }
@@ -328,14 +299,15 @@ public:
     const uint8_t depth;
     const size_t padBytes;
 
-private:
-    struct Drawn {
+    struct AreaAt {
         uint32_t sequence;
         QRegion area;
     };
-    std::deque<Drawn> drawn_;
-    std::vector<Drawn> exposed_;
-    bool someUnseen_ = false;
+    // Drawn lately, and exposed since the last paint for an expose.
+    std::deque<AreaAt> drawn;
+    std::vector<AreaAt> exposed;
+    // An expose of more rectangles than were seen here came.
+    bool someUnseen = false;
 };
 
 bool ServerDrawing::possible(PixelLayout layout) {
@@ -366,7 +338,35 @@ bool ServerDrawing::begin(const QWidget& widget, PixelLayout layout) {
     return window_ != nullptr;
 }
 
-QRegion ServerDrawing::toDraw(const QRegion& area, bool forUpdate) { return window_->toDraw(area, forUpdate); }
+QRegion ServerDrawing::toDraw(const QRegion& area, bool forUpdate) {
+    if (forUpdate) return area;
+    Window& w = *window_;
+    // The exposes seen since the last paint for one: this paint answers
+    // them, or one of Qt's own (on a map), or one answered already.
+    const std::vector<Window::AreaAt> exposed = std::exchange(w.exposed, {});
+    if (std::exchange(w.someUnseen, false)) return area;
+    if (exposed.empty()) {
+        // A window that cannot be seen (its frame not mapped yet) keeps
+        // nothing drawn; the server exposes all of it once it can be.
+        xcb_get_window_attributes_reply_t* attributes =
+            xcb_get_window_attributes_reply(w.c, xcb_get_window_attributes(w.c, w.id), nullptr);
+        const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        std::free(attributes);
+        return viewable ? area : QRegion();
+    }
+    // A pixel drawn after every expose of it shows what it is to show. The
+    // exposes an earlier paint took are older than these: a pixel drawn
+    // after these was drawn after those too.
+    QRegion seen, stale;
+    for (const Window::AreaAt& expose : exposed) {
+        seen += expose.area;
+        QRegion drawnSince;
+        for (const Window::AreaAt& d : w.drawn)
+            if (after(d.sequence, expose.sequence)) drawnSince += d.area;
+        stale += expose.area - drawnSince;
+    }
+    return area - (seen - stale);
+}
 
 void ServerDrawing::fill(const QRegion& area, uint32_t pixel) {
     if (area.isEmpty()) return;

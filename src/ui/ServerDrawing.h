@@ -40,10 +40,11 @@ public:
 
     // After begin, for a paint event's area: what is still to be drawn. A
     // paint for the widget's own update draws all of it. One for an expose
-    // leaves out what the server exposed before this window's last drawing
-    // there was sent: Qt answers the expose of a window that was just mapped
-    // twice, once when it learns of the map and once for the server's own
-    // expose of it, and a screen-sized area is not sent twice.
+    // leaves out the pixels drawn after the server last exposed them, and
+    // draws nothing on a window that cannot be seen yet: Qt paints a window
+    // when it learns that it is mapped, and again for the server's expose,
+    // which comes when the window can be seen (under a window manager, once
+    // its frame is mapped); a screen-sized area is not sent twice.
     QRegion toDraw(const QRegion& area, bool forUpdate);
 
     // After begin: fills an area with one pixel value of the layout, or sends
