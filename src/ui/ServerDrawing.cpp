@@ -249,18 +249,25 @@ private:
 // to tell an expose already answered.
 class ServerDrawing::Window : public QAbstractNativeEventFilter {
 public:
-    Window(xcb_connection_t* c, xcb_window_t id, PixelLayout layout, int scanlinePad)
-        : c(c), id(id), gc(xcb_generate_id(c)), layout(layout), depth(visualOf(layout)->depth),
-          padBytes(size_t(scanlinePad / 8)) {
-        xcb_create_gc(c, gc, id, 0, nullptr);
+    // Watched from its making, every expose of it is seen here.
+    Window(xcb_connection_t* c, xcb_window_t id, bool fromItsMaking) : c(c), id(id), fromItsMaking(fromItsMaking) {
         qApp->installNativeEventFilter(this);
     }
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
     ~Window() override {
         qApp->removeNativeEventFilter(this);
+        if (!layout) return;
         xcb_free_gc(c, gc);
         xcb_flush(c);
+    }
+
+    // To be drawn on in a layout, its rows padded to a multiple of `scanlinePad` bits.
+    void drawIn(PixelLayout drawnIn, int scanlinePad) {
+        if (!layout) xcb_create_gc(c, gc, id, 0, nullptr);
+        layout = drawnIn;
+        depth = visualOf(drawnIn)->depth;
+        padBytes = size_t(scanlinePad / 8);
     }
 
     void drew(uint32_t sequence, const QRegion& area) {
@@ -277,8 +284,10 @@ public:
             const auto* expose = static_cast<const xcb_expose_event_t*>(message);
             if (expose->window != id) break;
             exposed.push_back({event->full_sequence, QRect(expose->x, expose->y, expose->width, expose->height)});
-            // Qt takes the rectangles that follow out of its queue, unseen here.
-            if (expose->count > 0) someUnseen = true;
+            // Qt takes the rectangles that follow out of its queue, unseen
+            // here; a window never painted for its exposes keeps few.
+            if (expose->count > 0 || exposed.size() > 64) someUnseen = true;
+            if (exposed.size() > 64) exposed.clear();
             break;
         }
         case XCB_UNMAP_NOTIFY:
@@ -294,10 +303,12 @@ public:
 
     xcb_connection_t* const c;
     const xcb_window_t id;
-    const uint32_t gc;
-    const PixelLayout layout;
-    const uint8_t depth;
-    const size_t padBytes;
+    const bool fromItsMaking;
+    const uint32_t gc = xcb_generate_id(c);
+    // Once it is known to store the layout's pixels (drawIn).
+    std::optional<PixelLayout> layout;
+    uint8_t depth = 0;
+    size_t padBytes = 0;
 
     struct AreaAt {
         uint32_t sequence;
@@ -319,12 +330,19 @@ bool ServerDrawing::possible(PixelLayout layout) {
 ServerDrawing::ServerDrawing() = default;
 ServerDrawing::~ServerDrawing() = default;
 
+void ServerDrawing::watch(const QWidget& widget) {
+    const auto id = static_cast<xcb_window_t>(widget.internalWinId());
+    xcb_connection_t* c = connection();
+    window_.reset();
+    if (c && id) window_ = std::make_unique<Window>(c, id, true);
+}
+
 bool ServerDrawing::begin(const QWidget& widget, PixelLayout layout) {
     const auto id = static_cast<xcb_window_t>(widget.internalWinId());
     if (window_ && window_->id == id && window_->layout == layout) return true;
-    window_.reset();
     xcb_connection_t* c = connection();
     if (!c || !id) return false;
+    if (!window_ || window_->id != id) window_ = std::make_unique<Window>(c, id, false);
     // The window's own visual and depth: Qt may have made it with others than the screen's.
     xcb_get_window_attributes_reply_t* attributes =
         xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, id), nullptr);
@@ -334,8 +352,9 @@ bool ServerDrawing::begin(const QWidget& widget, PixelLayout layout) {
         pad = scanlinePad(c, screenWithRoot(c, geometry->root), attributes->visual, geometry->depth, layout);
     std::free(attributes);
     std::free(geometry);
-    if (pad) window_ = std::make_unique<Window>(c, id, layout, *pad);
-    return window_ != nullptr;
+    if (!pad) return false;
+    window_->drawIn(layout, *pad);
+    return true;
 }
 
 QRegion ServerDrawing::toDraw(const QRegion& area, bool forUpdate) {
@@ -346,8 +365,10 @@ QRegion ServerDrawing::toDraw(const QRegion& area, bool forUpdate) {
     const std::vector<Window::AreaAt> exposed = std::exchange(w.exposed, {});
     if (std::exchange(w.someUnseen, false)) return area;
     if (exposed.empty()) {
-        // A window that cannot be seen (its frame not mapped yet) keeps
-        // nothing drawn; the server exposes all of it once it can be.
+        // Qt's own, on a map. The server exposes a window once it can be
+        // seen (under a window manager, once its frame is mapped); until
+        // then it keeps nothing drawn.
+        if (w.fromItsMaking) return {};
         xcb_get_window_attributes_reply_t* attributes =
             xcb_get_window_attributes_reply(w.c, xcb_get_window_attributes(w.c, w.id), nullptr);
         const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
@@ -383,7 +404,7 @@ void ServerDrawing::put(const DeviceBitmap& bitmap, const QRect& area, const QPo
     if (pixels.isEmpty()) return;
     Window& w = *window_;
     // The server's rows are padded to its scan-line pad.
-    const size_t bytesPerPixel = size_t(bitsPixelOf(w.layout) / 8);
+    const size_t bytesPerPixel = size_t(bitsPixelOf(*w.layout) / 8);
     const size_t rowBytes = size_t(pixels.width()) * bytesPerPixel;
     const size_t paddedRow = (rowBytes + w.padBytes - 1) / w.padBytes * w.padBytes;
     const auto firstByte = [&](int y) { return bitmap.scanLine(y) + size_t(pixels.left()) * bytesPerPixel; };

@@ -32,6 +32,9 @@ public:
     ServerDrawing& operator=(const ServerDrawing&) = delete;
     ~ServerDrawing();
 
+    // Watches the widget's own window from its making, for what the server
+    // exposes on it (see toDraw).
+    void watch(const QWidget& widget);
     // Whether the widget's own window stores the layout's pixels exactly: when
     // not, the widget is to be drawn through Qt. The server is asked about a
     // window once; a window made anew is asked about again, and nothing drawn
@@ -40,11 +43,12 @@ public:
 
     // After begin, for a paint event's area: what is still to be drawn. A
     // paint for the widget's own update draws all of it. One for an expose
-    // leaves out the pixels drawn after the server last exposed them, and
-    // draws nothing on a window that cannot be seen yet: Qt paints a window
-    // when it learns that it is mapped, and again for the server's expose,
-    // which comes when the window can be seen (under a window manager, once
-    // its frame is mapped); a screen-sized area is not sent twice.
+    // leaves out the pixels drawn after the server last exposed them. Qt
+    // paints a window when it learns that it is mapped, and again for the
+    // server's expose, which comes once the window can be seen (under a
+    // window manager, once its frame is mapped): a window watched from its
+    // making is drawn for the server's alone, another only where it can be
+    // seen, so that a screen-sized area is not sent twice.
     QRegion toDraw(const QRegion& area, bool forUpdate);
 
     // After begin: fills an area with one pixel value of the layout, or sends

@@ -45,6 +45,7 @@ protected:
     QRegion toDraw(const QRegion& area) { return server_.toDraw(area, updating_); }
 
     bool event(QEvent* event) override {
+        if (event->type() == QEvent::WinIdChange && drawnByServer(*this)) server_.watch(*this);
         // The widget's own update is painted while this event is handled, an
         // expose when the window's is.
         QScopedValueRollback updating(updating_, updating_ || event->type() == QEvent::UpdateRequest);
