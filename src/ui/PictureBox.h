@@ -149,8 +149,8 @@ public:
     // when asked for, kept until the next Cls. The screen's pixels are then
     // held once: in Qt's backing store, or nowhere of ours where the X server
     // draws the box (setDrawnByServer), which fills what is still BackColor
-    // and is sent only the areas drawn on, made from what was kept. A box the
-    // server draws has no border.
+    // and is sent only the areas drawn on, made from what was kept. The
+    // server draws a box without its border (a canvas has none).
     void setKeepsStrokes(bool on);
 
 signals:
