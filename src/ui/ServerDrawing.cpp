@@ -138,8 +138,12 @@ public:
         if (segment && segment->halfBytes_ >= halfBytes) return segment;
         if (auto* grown = attach(c, halfBytes)) {
             // The server reads the images sent from the smaller one before it
-            // detaches it.
-            if (segment) xcb_shm_detach(c, segment->id_);
+            // detaches it; the answers that would say so are not waited for.
+            if (segment) {
+                for (auto& fence : segment->fences_)
+                    if (fence) xcb_discard_reply(c, *fence);
+                xcb_shm_detach(c, segment->id_);
+            }
             delete segment;
             segment = grown;
         } else if (!segment) {
