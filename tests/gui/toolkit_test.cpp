@@ -29,12 +29,10 @@ using namespace lumeye::ui;
 
 namespace {
 int loads = 0;
-int made = 0;
 
 class SampleForm : public Form {
 public:
     SampleForm() {
-        ++made;
         setClientSizeTwips(6000, 4500);
         name = addControl(new QLabel(QStringLiteral("name"), client()), QStringLiteral("name"));
         placeTwips(name, 150, 300, 1500, 450);
@@ -62,7 +60,7 @@ void useScreenAt(double dpi) { lumeye::testing::useScreen({.dpi = dpi, .panel = 
 class ToolkitTest : public lumeye::testing::GuiTest {
     Q_OBJECT
 
-    void initTest() override { loads = made = 0; }
+    void initTest() override { loads = 0; }
 
 private slots:
 
@@ -86,27 +84,6 @@ private slots:
         SampleForm& b = Forms::get<SampleForm>();
         QCOMPARE(b.name->text(), QStringLiteral("name"));
         QCOMPARE(loads, 2);
-    }
-
-    void aPreparedInstanceIsTheNextLoaded() {
-        Forms::prepare<SampleForm>();
-        QCOMPARE(made, 1);
-        QVERIFY(!Forms::isLoaded<SampleForm>());
-        SampleForm& a = Forms::get<SampleForm>();
-        QCOMPARE(made, 1);
-        QCOMPARE(loads, 1);
-        Forms::prepare<SampleForm>();  // one is loaded: none made
-        a.Unload();
-        Forms::get<SampleForm>();
-        QCOMPARE(made, 2);
-        QCOMPARE(loads, 2);
-        Forms::prepare<SampleForm>();
-        Forms::prepare<SampleForm>();
-        QCOMPARE(made, 2);  // the loaded one
-        Forms::unloadAll();
-        Forms::prepare<SampleForm>();
-        Forms::prepare<SampleForm>();
-        QCOMPARE(made, 3);
     }
 
     void aFailedLoadLeavesNoInstance() {
