@@ -13,8 +13,9 @@
 // stamps each report when it arrives. Once the window in question is mapped
 // and nothing has been drawn for a second, the screen has settled, and the
 // figure is the stamp of the last drawing. So a window that paints in steps
-// counts only when its last step is on screen. Waiting costs the watcher no
-// work, so it takes nothing from the program or the X server.
+// counts only when its last step is on screen. The watcher wakes every
+// kLookMs and, until the window is shown, asks the server for the window
+// list; it reads the screen back only once the screen has settled.
 //
 // With "wayland" the program is a client of a Wayland compositor that shows
 // its output in a window on this X server and takes its input from there
