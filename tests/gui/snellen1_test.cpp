@@ -425,6 +425,26 @@ private slots:
         QVERIFY(!ui::Forms::isLoaded<snellen1>());
     }
 
+    // The pointer and the keyboard come to "Perform Sight Test", then the
+    // screen changes (another resolution) before the click: the chart and its
+    // controls are laid out for the screen at the click.
+    void aScreenChangedBeforeTheClickIsTheChartsScreen() {
+        useScreen({.width = 1024, .height = 768});
+        auto& menu = ui::Forms::get<app::MainForm>();
+        knownScreen(320, 240);
+        menu.Show();
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QCoreApplication::sendEvent(menu.Option4, &enter);
+        menu.Option4->setFocus();
+        useScreen({.width = 1280, .height = 960});
+        emit menu.Option4->dblClick();
+        snellen1* test = ui::Forms::find<snellen1>();
+        QVERIFY(test);
+        QCOMPARE(test->PicDest->size(), QSize(1280, 960));
+        QCOMPARE(test->chartState().PixelsPerMMY, 4.0);
+        for (int16_t direction : directionsOnCanvas(*test)) QVERIFY(direction != 0);
+    }
+
     // Keys and double-clicks that reached the menu's options after it hid
     // (typed while the window manager still gave it the keyboard) arrive while
     // the test loads: they start nothing, and the chart, and the charts after
