@@ -9,9 +9,11 @@
 # Everything the script starts is stopped again by its own pid on exit, and
 # the temporary folder is removed (kept with E2E_KEEP=1, for looking at shots).
 set -euo pipefail
-# The tests start their own servers: a compositor of the session they are run
-# from (a Plasma or GNOME Wayland session) would take the program's windows.
-unset WAYLAND_DISPLAY
+# The tests start their own servers, and the program as each desktop starts
+# it: nothing of the session they are run from (a Plasma or GNOME Wayland
+# session, whose compositor would take the program's windows, or its
+# desktop's Qt theme and scale) reaches it.
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM XDG_SESSION_TYPE XDG_CURRENT_DESKTOP QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
 
 : "${LUMEYE_BIN:?LUMEYE_BIN must name the lumeye binary}"
 LUMEYE_BIN=$(realpath "$LUMEYE_BIN")
