@@ -109,12 +109,15 @@ public:
         XCloseDisplay(display_);
     }
 
-    // A viewable top-level window with exactly this title.
-    std::optional<Window> findWindow(const char* title) {
-        Window rootReturn, parent, *children = nullptr;
+    // A viewable top-level window with exactly this title, or one that a
+    // window manager put in its frame (a top-level window of no title).
+    std::optional<Window> findWindow(const char* title) { return findUnder(root_, title, 2); }
+
+    std::optional<Window> findUnder(Window parent, const char* title, int depth) {
+        Window rootReturn, parentReturn, *children = nullptr;
         unsigned count = 0;
         std::optional<Window> found;
-        if (!XQueryTree(display_, root_, &rootReturn, &parent, &children, &count)) return found;
+        if (!XQueryTree(display_, parent, &rootReturn, &parentReturn, &children, &count)) return found;
         for (unsigned i = 0; i < count && !found; ++i) {
             XWindowAttributes a;
             if (!XGetWindowAttributes(display_, children[i], &a) || a.map_state != IsViewable) continue;
@@ -122,6 +125,8 @@ public:
             if (XFetchName(display_, children[i], &name) && name) {
                 if (std::strcmp(name, title) == 0) found = children[i];
                 XFree(name);
+            } else if (depth > 1) {
+                found = findUnder(children[i], title, depth - 1);
             }
         }
         if (children) XFree(children);
