@@ -2,9 +2,9 @@
 
 #include "ui/DeviceBitmap.h"
 
-#include <QGuiApplication>
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QWidget>
 #include <QtGui/qguiapplication_platform.h>
 
@@ -19,9 +19,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <deque>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <optional>
 #include <utility>
 #include <vector>
