@@ -122,13 +122,14 @@ FakeCompositor::FakeCompositor(const char* name, Frames frames) : frames_(frames
     // Ended from its own thread: a terminate sent before wl_display_run has
     // begun would be forgotten by it.
     stop_ = eventfd(0, EFD_CLOEXEC);
-    wl_event_loop_add_fd(wl_display_get_event_loop(display_), stop_, WL_EVENT_READABLE, terminate, display_);
+    stopSource_ = wl_event_loop_add_fd(wl_display_get_event_loop(display_), stop_, WL_EVENT_READABLE, terminate, display_);
     thread_ = std::thread([display = display_] { wl_display_run(display); });
 }
 
 FakeCompositor::~FakeCompositor() {
     eventfd_write(stop_, 1);
     thread_.join();
+    wl_event_source_remove(stopSource_);
     wl_display_destroy_clients(display_);
     wl_display_destroy(display_);
     close(stop_);

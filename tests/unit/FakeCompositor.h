@@ -5,6 +5,7 @@
 #include <thread>
 
 struct wl_display;
+struct wl_event_source;
 
 namespace lumeye::testing {
 
@@ -30,6 +31,7 @@ private:
     Frames frames_;
     wl_display* display_;
     int stop_ = -1;
+    wl_event_source* stopSource_ = nullptr;
     std::thread thread_;
 };
 
