@@ -131,16 +131,14 @@ Compositor probeCompositor() {
     wl_callback_add_listener(sync, &doneListener, &answers);
     Compositor found = Compositor::NoAnswer;
     if (waitForCompositor(display, nullptr, answers.synced, deadline)) {
-        if (answers.compositor && answers.shell && answers.decorations) found = askFrameMode(display, answers, deadline);
-        else found = Compositor::LeavesFrames;
+        const bool offersFrames = answers.compositor && answers.shell && answers.decorations;
+        found = offersFrames ? askFrameMode(display, answers, deadline) : Compositor::LeavesFrames;
     }
     wl_callback_destroy(sync);
     if (answers.decorations) zxdg_decoration_manager_v1_destroy(answers.decorations);
     if (answers.shell) xdg_wm_base_destroy(answers.shell);
     if (answers.compositor) wl_compositor_destroy(answers.compositor);
     wl_registry_destroy(registry);
-    // What is still unsent is the compositor's to drop with the connection.
-    wl_display_flush(display);
     wl_display_disconnect(display);
     return found;
 }

@@ -122,7 +122,8 @@ FakeCompositor::FakeCompositor(const char* name, Frames frames) : frames_(frames
     // Ended from its own thread: a terminate sent before wl_display_run has
     // begun would be forgotten by it.
     stop_ = eventfd(0, EFD_CLOEXEC);
-    stopSource_ = wl_event_loop_add_fd(wl_display_get_event_loop(display_), stop_, WL_EVENT_READABLE, terminate, display_);
+    stopSource_ =
+        wl_event_loop_add_fd(wl_display_get_event_loop(display_), stop_, WL_EVENT_READABLE, terminate, display_);
     thread_ = std::thread([display = display_] { wl_display_run(display); });
 }
 
