@@ -4,7 +4,6 @@
 
 #include <QPainter>
 #include <QPointF>
-
 #include <QString>
 
 #include <memory>
