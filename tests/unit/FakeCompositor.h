@@ -25,8 +25,6 @@ public:
     FakeCompositor(const FakeCompositor&) = delete;
     FakeCompositor& operator=(const FakeCompositor&) = delete;
 
-    Frames frames() const { return frames_; }
-
 private:
     Frames frames_;
     wl_display* display_;
