@@ -13,8 +13,9 @@
 // stamps each report when it arrives. Once the window in question is mapped
 // and nothing has been drawn for a second, the screen has settled, and the
 // figure is the stamp of the last drawing. So a window that paints in steps
-// counts only when its last step is on screen. Waiting costs the watcher no
-// work, so it takes nothing from the program or the X server.
+// counts only when its last step is on screen. The watcher wakes every
+// kLookMs and, until the window is shown, asks the server for the window
+// list; it reads the screen back only once the screen has settled.
 //
 // With "wayland" the program is a client of a Wayland compositor that shows
 // its output in a window on this X server and takes its input from there
@@ -108,12 +109,15 @@ public:
         XCloseDisplay(display_);
     }
 
-    // A viewable top-level window with exactly this title.
-    std::optional<Window> findWindow(const char* title) {
-        Window rootReturn, parent, *children = nullptr;
+    // A viewable top-level window with exactly this title, or one that a
+    // window manager put in its frame (a top-level window of no title).
+    std::optional<Window> findWindow(const char* title) { return findUnder(root_, title, 2); }
+
+    std::optional<Window> findUnder(Window parent, const char* title, int depth) {
+        Window rootReturn, parentReturn, *children = nullptr;
         unsigned count = 0;
         std::optional<Window> found;
-        if (!XQueryTree(display_, root_, &rootReturn, &parent, &children, &count)) return found;
+        if (!XQueryTree(display_, parent, &rootReturn, &parentReturn, &children, &count)) return found;
         for (unsigned i = 0; i < count && !found; ++i) {
             XWindowAttributes a;
             if (!XGetWindowAttributes(display_, children[i], &a) || a.map_state != IsViewable) continue;
@@ -121,6 +125,8 @@ public:
             if (XFetchName(display_, children[i], &name) && name) {
                 if (std::strcmp(name, title) == 0) found = children[i];
                 XFree(name);
+            } else if (depth > 1) {
+                found = findUnder(children[i], title, depth - 1);
             }
         }
         if (children) XFree(children);

@@ -166,6 +166,9 @@ void snellen1::Form_Load() {
     // A chart measured for one screen is never left on another.
     ui::Screen::watchProgramScreen(this, [this] { leaveTest(); });
 
+    state_ = ChartState{};
+    state_.FirstLine = 1;
+    state_.FullScreenX = app::sizeTable().FullScreenX;
     takePixelRatio();
     // A window's scale can change once it is shown (a Wayland compositor
     // tells it only then, or the user changes the desktop's scale): the
@@ -173,8 +176,6 @@ void snellen1::Form_Load() {
     if (QWindow* window = windowHandle())
         connect(window, &QWindow::screenChanged, this, &snellen1::followPixelRatio);
 
-    state_ = ChartState{};
-    state_.FirstLine = 1;
     // From the first processing of events on, input is handled as during any
     // other pass, although the window is not on screen yet.
     const auto after = passes_.run([this] { prepareAndDraw(); }, [this] { drawNewChart(); });
@@ -197,6 +198,8 @@ void snellen1::takePixelRatio() {
     // From the whole screen, whatever the size table stored.
     table.PixelsPerMMX = divide(display.ScreenPixelsX * ratio, screen.ScreenWidthMM, kSource);
     table.PixelsPerMMY = divide(display.ScreenPixelsY * ratio, screen.ScreenHeightMM, kSource);
+    state_.PixelsPerMMX = table.PixelsPerMMX;
+    state_.PixelsPerMMY = table.PixelsPerMMY;
 }
 
 bool snellen1::event(QEvent* event) {
@@ -326,13 +329,12 @@ void snellen1::keepOutcome(const ChartOutcome& out) {
 }
 
 ChartInputs snellen1::chartInputs() const {
-    const app::SizeTable& table = app::sizeTable();
     ChartInputs c;
     c.FirstLine = state_.FirstLine;
     c.ScreenHeightMM = app::screenSettings().ScreenHeightMM;
-    c.PixelsPerMMX = table.PixelsPerMMX;
-    c.PixelsPerMMY = table.PixelsPerMMY;
-    c.FullScreenX = static_cast<float>(table.FullScreenX * PicDest->pixelRatio());
+    c.PixelsPerMMX = state_.PixelsPerMMX;
+    c.PixelsPerMMY = state_.PixelsPerMMY;
+    c.FullScreenX = static_cast<float>(state_.FullScreenX * PicDest->pixelRatio());
     c.FullWidth = state_.FullWidth;
     c.LineSizes = state_.LineSizes;
     return c;

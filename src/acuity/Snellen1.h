@@ -23,6 +23,11 @@ public:
         int16_t FirstLine = 0;
         int16_t LineCount = 0;
         LineSizeTable LineSizes{};
+        // Taken at load from the screen the chart covers, as LineSizes is
+        // copied: whatever writes the size table later, the chart keeps them.
+        double PixelsPerMMX = 0;
+        double PixelsPerMMY = 0;
+        float FullScreenX = 0;
         double LetterWidth = 0;  // pixels, of the last letter of the last pass
         double LetterHeight = 0;
         int16_t FullWidth = 0;

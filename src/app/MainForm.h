@@ -30,7 +30,6 @@ public:
 protected:
     void Form_Load() override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildSizeTable(int16_t& width, int16_t& height);
@@ -47,6 +46,8 @@ private:
     void HelpBtn_Click();
     void aboutlumeye_Click();
 
+    // Runs what the user chose, while the menu is on screen.
+    void choose(void (MainForm::*routine)());
     // What the menu opens appears on the screen that shows the menu.
     void useMenusScreen();
     void enterScreenDimensions();

@@ -18,11 +18,6 @@ std::unordered_map<std::type_index, Form*>& registry() {
     static std::unordered_map<std::type_index, Form*> forms;
     return forms;
 }
-// Instances made ahead, not loaded yet.
-std::unordered_map<std::type_index, std::unique_ptr<Form>>& spares() {
-    static std::unordered_map<std::type_index, std::unique_ptr<Form>> forms;
-    return forms;
-}
 }  // namespace
 
 Form::Form() { setClient(new QWidget); }
@@ -162,8 +157,6 @@ QAction* Form::addMenuEntry(const QString& name, const QString& caption) {
 
 Form*& Forms::slotFor(std::type_index type) { return registry()[type]; }
 
-std::unique_ptr<Form>& Forms::spareFor(std::type_index type) { return spares()[type]; }
-
 void Forms::loadOrDiscard(Form* form) {
     try {
         form->load();
@@ -189,7 +182,6 @@ void Forms::unloadAll() {
         form->unloaded_ = true;
         delete form;
     }
-    spares().clear();
 }
 
 }  // namespace lumeye::ui

@@ -107,24 +107,11 @@ public:
     static T& get() {
         Form*& slot = slotFor(typeid(T));
         if (!slot) {
-            Form* form = spareFor(typeid(T)).release();
-            if (!form) form = new T;
+            Form* form = new T;
             slot = form;
             loadOrDiscard(form);
         }
         return static_cast<T&>(*slot);
-    }
-
-    // Makes the instance the next get<T>() takes, hidden and not loaded: its
-    // controls and pictures are then made already. None is made while one is
-    // loaded or made already. (Its native window is still made when it is
-    // first shown: window managers place a window made before it is sized
-    // and set full screen as an ordinary one.)
-    template <class T>
-    static void prepare() {
-        std::unique_ptr<Form>& spare = spareFor(typeid(T));
-        if (slotFor(typeid(T)) || spare) return;
-        spare.reset(new T);
     }
 
     template <class T>
@@ -137,14 +124,12 @@ public:
         return slotFor(typeid(T)) != nullptr;
     }
 
-    // Unloads every form and destroys those prepared; destroys them at once
-    // (tests, and ending the program).
+    // Unloads every form and destroys it at once (tests, and ending the program).
     static void unloadAll();
 
 private:
     friend class Form;
     static Form*& slotFor(std::type_index type);
-    static std::unique_ptr<Form>& spareFor(std::type_index type);
     static void loadOrDiscard(Form* form);
     static void release(Form* form);
 };

@@ -110,19 +110,6 @@ check_chart() {
 # no_repeats DIRECTIONS: no two letters in a row open the same way.
 no_repeats() { ! grep -qE '(.)\1' <<<"$1"; }
 
-# wait_still FILE: screenshots until two in a row are the same (a redraw done).
-wait_still() {
-    local previous="$E2E_TMP/still.png" i
-    screenshot "$previous"
-    for i in $(seq 1 40); do
-        sleep 0.5
-        screenshot "$1"
-        [[ $(compare -metric AE "$previous" "$1" null: 2>&1) == 0 ]] && return 0
-        cp "$1" "$previous"
-    done
-    fail "the screen did not settle"
-}
-
 # run_chart_test WIDTH HEIGHT DEPTH WIDTH_MM HEIGHT_MM
 run_chart_test() {
     local width=$1 height=$2 depth=$3 wmm=$4 hmm=$5

@@ -106,7 +106,11 @@ for round in $(seq 1 "$rounds"); do
     directions=$(QT_SCALE_FACTOR=$scale check_chart "$E2E_TMP/chart$round.png" "$E2E_TMP/layout.txt")
     assert_eq "${#directions}" "$(grep -c '^L' "$E2E_TMP/layout.txt")" "letters, round $round"
     # Escape once the desktop has given the chart the keyboard.
-    for _ in $(seq 1 50); do [[ $(xw xdotool getwindowfocus) == "$chart" ]] && break; sleep 0.1; done
+    for i in $(seq 1 50); do
+        [[ $(xw xdotool getwindowfocus) == "$chart" ]] && break
+        ((i < 50)) || fail "the chart did not get the keyboard within 5s, round $round"
+        sleep 0.1
+    done
     key Escape
     xw wait_no_window "Reduce []"
     app_running || fail "the program ended in round $round"

@@ -71,7 +71,7 @@ wait_no_window "Lumeye"
 
 double_click_at $(option 54 228)
 chart=$(wait_window "Reduce []")
-sleep 2   # the chart is drawn
+wait_still "$E2E_TMP/chart.png"
 help_for "$chart" "Taking the test"
 focus_window "$chart"
 key Escape
@@ -110,16 +110,6 @@ mkdir "$E2E_TMP/work2"
 start_app "$E2E_TMP/work2"
 menu=$(wait_window "Lumeye - Home Edition 2.2")
 measuring="Lumeye HE Help - Measuring your screen"
-# next_box OLD: the id of the box titled "Lumeye" that took the place of OLD.
-next_box() {
-    local i id
-    for i in $(seq 1 100); do
-        id=$(find_window "Lumeye" | tail -n 1)
-        [[ -n "$id" && "$id" != "$1" ]] && { sleep 0.3; echo "$id"; return 0; }
-        sleep 0.1
-    done
-    fail "no new box after $1"
-}
 still_there() { [[ -n "$(find_window "$1")" ]] || fail "'$1' went away: $2"; app_running || fail "the program ended: $2"; }
 
 # F1 in the width question, the answer typed, F1 in the height question, and
@@ -129,14 +119,14 @@ for round in "303 227 key Escape" "310 230 wm_close" "320 240 key Escape"; do
     read -r width height close <<<"$round"
     focus_window "$menu"
     key Return
-    question=$(next_box none)
+    question=$(wait_new_window "Lumeye" none)
     key F1
     wait_window "$measuring" >/dev/null
     focus_window "$question"
     key ctrl+a
     type_text "$width"
     key Return
-    question=$(next_box "$question")
+    question=$(wait_new_window "Lumeye" "$question")
     focus_window "$question"
     key F1
     help=$(wait_window "$measuring")
@@ -158,7 +148,7 @@ key F1
 help=$(wait_window "$contents")
 focus_window "$menu"
 key Return
-question=$(next_box none)
+question=$(wait_new_window "Lumeye" none)
 focus_window "$help"
 key Tab Return
 help=$(wait_window "Lumeye HE Help - When to see an eye professional")

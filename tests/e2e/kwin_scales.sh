@@ -9,6 +9,7 @@
 #   kwin_scales.sh SCALE...       LUMEYE_FRACTIONAL_EXACT=1: Qt meets fractional scales
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/acuity_chart.inc.sh"
+skip_without kwin_wayland "KDE Plasma's compositor"
 
 width=1920 height=1080 wmm=480 hmm=270
 APP_DIR="$E2E_TMP/work"
@@ -25,8 +26,7 @@ device_shot() { convert "xwd:$XVFB_FBDIR/Xvfb_screen0" -crop "${width}x${height}
 first_chart() {
     local box w x y
     wait_colour device_shot "$E2E_TMP/menu.png" '#004040' 100000
-    sleep 0.5
-    device_shot "$E2E_TMP/menu.png"
+    wait_still "$E2E_TMP/menu.png" device_shot
     box=$(colour_box "$E2E_TMP/menu.png" '#004040')
     IFS='x+' read -r w _ x y <<<"$box"
     # The option at its place in the 690 pixels wide menu, scaled as the menu
@@ -35,8 +35,7 @@ first_chart() {
         mousemove $((x + 166 * w / 690)) $((y + 367 * w / 690)) sleep 0.3 click --repeat 2 --delay 60 1
     xdotool mousemove $((width + 32)) $((height + 32))
     wait_colour device_shot "$1" '#FF0000' 100
-    sleep 1
-    device_shot "$1"
+    wait_still "$1" device_shot
     [[ $(colour_count "$1" '#004040') -eq 0 ]] || fail "no chart over the whole output: $1"
 }
 
@@ -58,6 +57,8 @@ letters "$E2E_TMP/reference.png" >"$E2E_TMP/reference.letters"
 assert_eq "$(wc -l <"$E2E_TMP/reference.letters")" "$(grep -c '^L' "$E2E_TMP/layout.txt")" "letters on the X server"
 
 for scale in "$@"; do
+    # Each scale on a server, a KWin and a bus of its own: the last ones end first.
+    stop_started
     start_kwin "$(awk -v w=$width -v s="$scale" 'BEGIN { print w / s }')" \
         "$(awk -v h=$height -v s="$scale" 'BEGIN { print h / s }')" "$scale"
     # As Plasma starts it: Qt takes Wayland, where KWin frames the windows.

@@ -9,6 +9,11 @@
 # Everything the script starts is stopped again by its own pid on exit, and
 # the temporary folder is removed (kept with E2E_KEEP=1, for looking at shots).
 set -euo pipefail
+# The tests start their own servers, and the program as each desktop starts
+# it: nothing of the session they are run from (a Plasma or GNOME Wayland
+# session, whose compositor would take the program's windows, or its
+# desktop's Qt theme and scale) reaches it.
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM XDG_SESSION_TYPE XDG_CURRENT_DESKTOP QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
 
 : "${LUMEYE_BIN:?LUMEYE_BIN must name the lumeye binary}"
 LUMEYE_BIN=$(realpath "$LUMEYE_BIN")
@@ -27,6 +32,31 @@ e2e_cleanup() {
     local status=$?
     local i
     for i in "${E2E_AT_EXIT[@]}"; do eval "$i" || true; done
+    stop_started
+    # The sanitizer build writes its reports into the program's log, also
+    # when the program ends normally: any report fails the test.
+    local log
+    while IFS= read -r log; do
+        if grep -qE 'ERROR: [A-Za-z]+Sanitizer|runtime error: ' "$log"; then
+            echo "FAIL: sanitizer report from the program" >&2
+            sed 's/^/app: /' "$log" >&2
+            status=1
+        fi
+    done < <(find "$E2E_TMP" -name app.log 2>/dev/null)
+    if [[ ($status -ne 0 && $status -ne 77) || "${E2E_KEEP:-0}" == 1 ]]; then
+        echo "e2e files kept in $E2E_TMP" >&2
+    else
+        rm -rf "$E2E_TMP"
+    fi
+    exit "$status"
+}
+trap e2e_cleanup EXIT
+
+# stop_started: stops everything started so far (E2E_PIDS), last first, and
+# waits until it has ended: a server, a compositor with its XWayland and its
+# session bus, the program. Their runtime folder may go from then on.
+stop_started() {
+    local i pid end
     # A negative number is a process group: a compositor with its XWayland.
     # Single processes only while they are still this script's children: the
     # number of one that ended long ago may by now be another test's.
@@ -37,7 +67,6 @@ e2e_cleanup() {
     # A group cannot be waited for: it is watched until nothing of it runs
     # (its leader, this script's child, stays as a zombie until waited for),
     # for five seconds at most, and then killed.
-    local pid end
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
         pid=${E2E_PIDS[i]}
         if [[ $pid == -* ]]; then
@@ -51,24 +80,8 @@ e2e_cleanup() {
         fi
         wait "$pid" 2>/dev/null || true
     done
-    # The sanitizer build writes its reports into the program's log, also
-    # when the program ends normally: any report fails the test.
-    local log
-    while IFS= read -r log; do
-        if grep -qE 'ERROR: [A-Za-z]+Sanitizer|runtime error: ' "$log"; then
-            echo "FAIL: sanitizer report from the program" >&2
-            sed 's/^/app: /' "$log" >&2
-            status=1
-        fi
-    done < <(find "$E2E_TMP" -name app.log 2>/dev/null)
-    if [[ $status -ne 0 || "${E2E_KEEP:-0}" == 1 ]]; then
-        echo "e2e files kept in $E2E_TMP" >&2
-    else
-        rm -rf "$E2E_TMP"
-    fi
-    exit "$status"
+    E2E_PIDS=()
 }
-trap e2e_cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
@@ -79,20 +92,32 @@ fail() {
 
 pass() { echo "PASS: $*"; }
 
+# skip_without PROGRAM WHAT: ends the test as skipped (status 77) where
+# PROGRAM, which runs WHAT, is not installed.
+skip_without() {
+    command -v "$1" >/dev/null ||
+        { echo "SKIP: $2 is not installed ($1; scripts/install-deps installs it)" >&2; exit 77; }
+}
+
 # start_xvfb WIDTH HEIGHT DEPTH [DPI]: starts Xvfb on a display it picks
-# itself (so parallel tests never share one) and exports DISPLAY; XVFB_ARGS
-# are more of its options.
+# itself (so parallel tests never share one), exports DISPLAY and sets
+# XVFB_PID; XVFB_ARGS are more of its options. Its screen is also kept in a
+# file in XVFB_FBDIR, unless XVFB_SCREEN_FILE=0.
 start_xvfb() {
     local width=$1 height=$2 depth=$3 dpi=${4:-96}
     # A file of its own: a number left by an earlier server would be read as this one's.
-    local numfile
+    local numfile screen_file=()
     numfile=$(mktemp "$E2E_TMP/xvfb-display.XXXX")
-    # Its screen also in a file (XWD), which can be read without asking the server.
-    XVFB_FBDIR=$(mktemp -d "$E2E_TMP/xvfb-screen.XXXX")
-    Xvfb -displayfd 3 -screen 0 "${width}x${height}x${depth}" -dpi "$dpi" -nolisten tcp -fbdir "$XVFB_FBDIR" \
+    # The screen file (XWD) can be read without asking the server.
+    if [[ ${XVFB_SCREEN_FILE:-1} != 0 ]]; then
+        XVFB_FBDIR=$(mktemp -d "$E2E_TMP/xvfb-screen.XXXX")
+        screen_file=(-fbdir "$XVFB_FBDIR")
+    fi
+    Xvfb -displayfd 3 -screen 0 "${width}x${height}x${depth}" -dpi "$dpi" -nolisten tcp "${screen_file[@]}" \
         ${XVFB_ARGS:-} 3>"$numfile" >"$E2E_TMP/xvfb.log" 2>&1 &
-    E2E_PIDS+=("$!")
-    use_x_server "$!" "$numfile" "$E2E_TMP/xvfb.log" Xvfb
+    XVFB_PID=$!
+    E2E_PIDS+=("$XVFB_PID")
+    use_x_server "$XVFB_PID" "$numfile" "$E2E_TMP/xvfb.log" Xvfb
 }
 
 # use_x_server PID NUMFILE LOG NAME: waits for the X server started as PID to
@@ -213,9 +238,11 @@ wm_close() { wmctrl -i -c "$1"; sleep 0.3; }
 # close the window titled TITLE the moment it becomes the active window
 # (polling would miss a window shown for a tenth of a second). Returns 1 if
 # the active window then stays as it is for CLOSE_WITHIN seconds (default 20)
-# without that window having come.
+# without that window having come. With CLOSE_HOLDING set to the pid of the
+# window's program, the program is held (SIGSTOP) meanwhile, so the window
+# stays as it is: returns 2, closing nothing, where it was gone by then.
 close_when_active() {
-    local title=$1 spy line id started=""
+    local title=$1 spy line id started="" status=0
     shift
     exec {spy}< <(exec xprop -root -spy _NET_ACTIVE_WINDOW)
     E2E_PIDS+=($!)
@@ -224,9 +251,17 @@ close_when_active() {
         [[ -n "$started" ]] || { xdotool key --delay 40 "$@" & started=1; }
         id=${line##* }
         [[ "$id" =~ ^0x && "$(xdotool getwindowname "$id" 2>/dev/null)" == "$title" ]] || continue
-        wmctrl -i -c "$id"
+        if [[ -n "${CLOSE_HOLDING:-}" ]]; then
+            kill -STOP "$CLOSE_HOLDING"
+            # The server has done all the program asked before it stopped:
+            # the window manager's close reaches it ahead of any later hide.
+            if xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then wmctrl -i -c "$id"; else status=2; fi
+            kill -CONT "$CLOSE_HOLDING"
+        else
+            wmctrl -i -c "$id"
+        fi
         exec {spy}<&-
-        return 0
+        return "$status"
     done
     exec {spy}<&-
     return 1
@@ -312,6 +347,7 @@ start_weston_x11() {
 # WAYLAND_DISPLAY; with --xwayland also sets XWAYLAND_DISPLAY and
 # XWAYLAND_AUTH for X clients, as start_mutter does.
 start_kwin() {
+    skip_without kwin_wayland "KDE Plasma's compositor"
     local scale=${3:-1} xwayland=()
     [[ ${4:-} == --xwayland ]] && xwayland=(--xwayland "$E2E_TMP/kwin-started")
     local width height
@@ -323,7 +359,6 @@ start_kwin() {
     mkdir -m 700 -p "$XDG_RUNTIME_DIR"
     # kwin_wayland carries file capabilities, which a sandbox may refuse to
     # run: a copy of it has none.
-    command -v kwin_wayland >/dev/null || fail "kwin_wayland is needed (scripts/install-deps installs it)"
     local kwin=kwin_wayland
     if ! kwin_wayland --version >/dev/null 2>&1; then
         kwin="$E2E_TMP/kwin_wayland"
@@ -408,15 +443,32 @@ weston_screenshot() {
 
 # wait_colour SCREENSHOT FILE COLOUR MORE_THAN: takes the screen into FILE
 # with the command SCREENSHOT FILE until more than MORE_THAN of its pixels
-# have that colour, for 30 seconds at most.
+# have that colour; fails after 30 seconds.
 wait_colour() {
-    local i
+    local i count
     for i in $(seq 1 150); do
         "$1" "$2"
-        [[ $(colour_count "$2" "$3") -gt $4 ]] && return 0
+        count=$(colour_count "$2" "$3")
+        ((count > $4)) && return 0
         app_running || fail "the program ended"
         sleep 0.2
     done
+    fail "waited 30s for more than $4 pixels of $3 on the screen ($2: $count)"
+}
+
+# wait_still FILE [SCREENSHOT]: takes the screen into FILE (with the command
+# SCREENSHOT FILE, default screenshot) until two in a row are the same: a
+# redraw done. Fails after 30 seconds.
+wait_still() {
+    local take=${2:-screenshot} previous="$E2E_TMP/still.png" i
+    "$take" "$previous"
+    for i in $(seq 1 60); do
+        sleep 0.5
+        "$take" "$1"
+        [[ $(compare -metric AE "$previous" "$1" null: 2>&1) == 0 ]] && return 0
+        cp "$1" "$previous"
+    done
+    fail "the screen did not hold still for 0.5s within 30s ($1)"
 }
 
 # wait_menu SCREENSHOT: waits until the screen, taken into menu.png by the
@@ -496,6 +548,23 @@ wait_window() {
         sleep 0.1
     done
     fail "no window titled '$title' within ${timeout}s"
+}
+
+# wait_new_window TITLE OLD [SECONDS]: prints the id of a window titled TITLE
+# other than the window OLD once it is shown (a question after a question of
+# the same title).
+wait_new_window() {
+    local title=$1 old=$2 timeout=${3:-15} i id
+    for i in $(seq 1 $((timeout * 10))); do
+        id=$(find_window "$title" | grep -vx -- "$old" | tail -n 1 || true)
+        if [[ -n "$id" ]]; then
+            echo "$id"
+            sleep 0.3   # let it paint
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "no new window titled '$title' (other than $old) within ${timeout}s"
 }
 
 # wait_no_window TITLE [SECONDS]: waits until no window has that title.

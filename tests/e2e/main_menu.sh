@@ -38,8 +38,7 @@ window_geometry "$box1"
 focus_window "$box1"
 type_text 303
 key Return
-sleep 0.5
-box2=$(wait_window "Lumeye")
+box2=$(wait_new_window "Lumeye" "$box1")
 focus_window "$box2"
 type_text 227
 key Return
@@ -57,6 +56,6 @@ pass "the Exit label ends the program"
 start_app "$APP_DIR"
 wait_window "Lumeye - Home Edition 2.2" >/dev/null
 double_click_at $(option 54 228)
-sleep 1.5
+wait_window "Reduce []" 30 >/dev/null
 [[ -z "$(find_window "Lumeye HE")" ]] || fail "the dimensions were not read back at start-up"
 pass "a restart reads the dimensions back"

@@ -93,13 +93,8 @@ answer_dimensions() {
     double_click_option 51 75
     for q in "$1" "$2"; do
         # The second question has the first one's title: wait for a new window.
-        for _ in $(seq 1 100); do
-            q_id=$(find_window "Lumeye" | tail -n 1)
-            [[ -n "$q_id" && "$q_id" != "$asked" ]] && break
-            sleep 0.1
-        done
+        q_id=$(wait_new_window "Lumeye" "${asked:-none}")
         asked=$q_id
-        sleep 0.3
         place_of "$q_id"
         # Its frame 5250 layout units from the monitor's corner: 350 pixels at 96 dots per inch.
         ((WIN_X - SX >= 350 && WIN_X - SX <= 352)) || fail "the question at $WIN_X, monitor at $SX"

@@ -243,12 +243,16 @@ none_shown() {
 # A window the program shows asks to be the active one once it is mapped,
 # which may come after the driver has seen it: keys the next action meant for
 # another window would reach this one (seen on openbox and KWin). Waited for,
-# 2 s at most (a window manager may leave the focus where it is). On Weston
-# the active window is the topmost one, which the driver reads already.
+# 2 s at most: a window manager may leave the focus where it is, which the
+# run then says, and goes on (the next action makes its window the active
+# one). On Weston the active window is the topmost one, which the driver
+# reads already.
 active_settled() {
     local id i
     id=$(shown_id "$1")
     for i in {1..20}; do [[ $(active_window) != "$id" ]] || return 0; sleep 0.1; done
+    note "the new $1 $id did not become the active window within 2 s"
+    echo "monkey: action $actions: the new $1 did not become the active window within 2 s; going on"
 }
 # shown_id KIND: the id of the shown window of that kind.
 shown_id() { printf '%s\n' "${shown[@]}" | awk -v kind="$1" '$1 == kind { print $2; exit }'; }
@@ -281,7 +285,8 @@ active_window() {
 
 # kwin_script views|active|activate ID: runs a KWin script that prints the
 # program's windows, topmost first (views), the active one's id (active), or
-# makes a window the active one (activate); prints what it printed. KWin 5
+# makes a window the active one (activate); prints what it printed, once it
+# printed all (fails the run after 10 s). KWin 5
 # names the windows' list and the active window differently from KWin 6.
 kwin_script() {
     local mark="m$RANDOM$RANDOM" log="$E2E_TMP/kwin.log" script="$E2E_TMP/query.js" from id i
@@ -314,8 +319,15 @@ JS
     id=$(kwin_dbus /Scripting org.kde.kwin.Scripting.loadScript string:"$script" string:lumeye-query | awk '{ print $NF }')
     kwin_dbus "/Scripting/Script$id" org.kde.kwin.Script.run >/dev/null 2>&1 ||
         kwin_dbus "/$id" org.kde.kwin.Script.run >/dev/null
-    for i in $(seq 1 50); do
+    for ((i = 0; ; i++)); do
         tail -c +$((from + 1)) "$log" | grep -q "$mark end" && break
+        if ((i == 500)); then
+            local failure="KWin's script ($1) did not print to its end within 10 s; it printed '$(tail -c +$((from + 1)) "$log" |
+                sed -n "s/.*$mark //p" | tr '\n' ';')'"
+            # Asked inside a $(...), the run is ended from here.
+            if ((BASHPID != $$)); then echo "FAIL: monkey: seed $seed, action $actions: $failure" >&2; kill -TERM $$; exit 1; fi
+            monkey_fail "$failure"
+        fi
         sleep 0.02
     done
     tail -c +$((from + 1)) "$log" | sed -n "s/.*$mark //p" | grep -vx end || true

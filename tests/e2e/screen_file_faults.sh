@@ -31,18 +31,17 @@ says() {
 
 # enter_dimensions WIDTH HEIGHT: through "Entre Screen Dimensions" and its two input boxes.
 enter_dimensions() {
-    local menu box
+    local menu box=none
     menu=$(wait_window "Lumeye - Home Edition 2.2")
     window_geometry "$menu"
     MENU_X=$WIN_X MENU_Y=$WIN_Y
     double_click_at $((MENU_X + 72 + 51 + 40)) $((MENU_Y + 19 + 129 + 75 + 10))
     for value in "$1" "$2"; do
-        box=$(wait_window "Lumeye")
+        box=$(wait_new_window "Lumeye" "$box")
         focus_window "$box"
         key ctrl+a
         type_text "$value"
         key Return
-        sleep 0.5
     done
 }
 

@@ -10,22 +10,6 @@ printf '303,"\r"\r\n227,"\r"\r\n' > "$work/screen.dat"
 
 differing_pixels() { compare -metric AE "$1" "$2" null: 2>&1 || true; }
 
-# wait_still SHOT: screenshots until two in a row agree (the chart is drawn letter by letter).
-wait_still() {
-    local i next="${1%.png}-next.png"
-    screenshot "$1"
-    for i in $(seq 1 60); do
-        sleep 0.5
-        screenshot "$next"
-        if [[ $(differing_pixels "$1" "$next") == 0 ]]; then
-            rm -f "$next"
-            return 0
-        fi
-        mv "$next" "$1"
-    done
-    fail "the screen did not settle"
-}
-
 # first_chart SHOT [NEXT]: a fresh run from the work folder; its first chart,
 # and the chart after Enter when NEXT is given.
 first_chart() {

@@ -43,6 +43,7 @@ chart_on_second() {
     for i in $(seq 1 100); do
         screenshot "$1"
         [[ $(colour_count "$1" '#004040') -eq 0 ]] && break
+        ((i < 100)) || fail "the menu still shows 20s after the double click"
         sleep 0.2
     done
     wait_still "$1"

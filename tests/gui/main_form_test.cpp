@@ -51,7 +51,12 @@ class MainFormTest : public testing::GuiTest {
 private:
     QTemporaryDir dir_;
 
-    MainForm& start() { return ui::Forms::get<MainForm>(); }
+    // The program starts with its menu on screen; a hidden menu starts nothing.
+    MainForm& start() {
+        MainForm& menu = ui::Forms::get<MainForm>();
+        menu.Show();
+        return menu;
+    }
     QString file() const { return dir_.filePath(QStringLiteral("screen.dat")); }
     void answer(std::initializer_list<const char*> answers) {
         for (const char* a : answers) DialogSeam::queueAnswer(QString::fromUtf8(a));

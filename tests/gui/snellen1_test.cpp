@@ -110,15 +110,6 @@ std::vector<int16_t> directionsOnCanvas(snellen1& form) {
     return found;
 }
 
-// A form made ahead: hidden, and not the one loaded.
-template <class T>
-T* madeButNotLoaded() {
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (auto* form = dynamic_cast<T*>(window); form && !form->isVisible() && form != ui::Forms::find<T>())
-            return form;
-    return nullptr;
-}
-
 void postKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, key, modifiers));
     QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, key, modifiers));
@@ -411,24 +402,10 @@ private slots:
         QCOMPARE(canvas.pixel(layout.boxes[0].center().x(), layout.marker.y), qRgb(255, 0, 0));
     }
 
-    void menuOpensTheTestAndComesBack_data() {
-        QTest::addColumn<bool>("madeAhead");
-        QTest::newRow("forms made at the click") << false;
-        QTest::newRow("forms made as the pointer came to the option") << true;
-    }
-
     void menuOpensTheTestAndComesBack() {
-        QFETCH(bool, madeAhead);
         auto& menu = ui::Forms::get<app::MainForm>();
         knownScreen(320, 240, 1024, 768);
         menu.Show();
-        snellen1* prepared = nullptr;
-        QVERIFY(!madeButNotLoaded<snellen1>());  // none while the menu only waits
-        if (madeAhead) {
-            QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-            QCoreApplication::sendEvent(menu.Option4, &enter);
-            QVERIFY((prepared = madeButNotLoaded<snellen1>()) && madeButNotLoaded<app::message>());
-        }
         // Runs at the first events the test window processes while it loads.
         bool waitShownDuringLoad = false;
         QTimer::singleShot(0, [&] {
@@ -441,12 +418,62 @@ private slots:
         auto* test = ui::Forms::find<snellen1>();
         QVERIFY(test);
         QVERIFY(test->isVisible());
-        if (madeAhead) QCOMPARE(test, prepared);
         QVERIFY(!menu.isVisible());
         QVERIFY(!ui::Forms::isLoaded<app::message>());  // the wait form is gone
         QTest::keyClick(test->PicDest, Qt::Key_Escape);
         QVERIFY(menu.isVisible());
         QVERIFY(!ui::Forms::isLoaded<snellen1>());
+    }
+
+    // The pointer and the keyboard come to "Perform Sight Test", then the
+    // screen changes (another resolution) before the click: the chart and its
+    // controls are laid out for the screen at the click.
+    void aScreenChangedBeforeTheClickIsTheChartsScreen() {
+        useScreen({.width = 1024, .height = 768});
+        auto& menu = ui::Forms::get<app::MainForm>();
+        knownScreen(320, 240);
+        menu.Show();
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QCoreApplication::sendEvent(menu.Option4, &enter);
+        menu.Option4->setFocus();
+        useScreen({.width = 1280, .height = 960});
+        emit menu.Option4->dblClick();
+        snellen1* test = ui::Forms::find<snellen1>();
+        QVERIFY(test);
+        QCOMPARE(test->PicDest->size(), QSize(1280, 960));
+        QCOMPARE(test->chartState().PixelsPerMMY, 4.0);
+        for (int16_t direction : directionsOnCanvas(*test)) QVERIFY(direction != 0);
+    }
+
+    // Keys and double-clicks that reached the menu's options after it hid
+    // (typed while the window manager still gave it the keyboard) arrive while
+    // the test loads: they start nothing, and the chart, and the charts after
+    // it, keep the sizes of the whole screen, not those of the size table the
+    // menu builds from the work area less a title bar.
+    void inputForTheHiddenMenuLeavesTheChartsSizes() {
+        useScreen({.width = 1024, .height = 768});
+        auto& menu = ui::Forms::get<app::MainForm>();
+        knownScreen(320, 240);
+        QVERIFY(app::sizeTable().PixelsPerMMY < 3.2);
+        menu.Show();
+        QTimer::singleShot(0, [&] {
+            postKey(menu.Option4, Qt::Key_Return);
+            postDoubleClick(menu.Option4);
+            postKey(menu.Option2, Qt::Key_Space);
+        });
+        emit menu.Option4->dblClick();  // the load handles what was posted
+        snellen1* test = ui::Forms::find<snellen1>();
+        QVERIFY(test && test->isVisible() && !menu.isVisible());
+        QVERIFY(ui::DialogSeam::shown().isEmpty());  // no question asked either
+        for (int chart = 0; chart < 2; ++chart) {
+            QCOMPARE(app::sizeTable().PixelsPerMMX, 3.2);
+            QCOMPARE(app::sizeTable().PixelsPerMMY, 3.2);
+            QCOMPARE(test->chartState().LetterHeight, 3.2 * app::sizeTable().LetterSizes[8]);
+            for (int16_t direction : directionsOnCanvas(*test)) QVERIFY(direction != 0);
+            QTest::keyClick(test->PicDest, Qt::Key_Return);
+        }
+        QTest::keyClick(test->PicDest, Qt::Key_Escape);
+        QVERIFY(menu.isVisible());
     }
 
     // On the real screens, the last of which shows the menu; run also with

@@ -93,14 +93,18 @@ TEST(Random, ReseedDependsOnArgumentAndPriorState) {
     EXPECT_TRUE(seen.count(again));
 }
 
-// A block of a canvas's size is zero also where it reuses one freed dirty.
-TEST(ZeroedMemory, ABlockIsZeroAlsoWhenReused) {
+// Pixel rows made without a value are left as the memory came, zero, also
+// where it was freed dirty; made with a value they hold it.
+TEST(ZeroedAllocator, ElementsWithoutAValueAreZeroAndWithOneHoldIt) {
+    using Bytes = std::vector<unsigned char, lumeye::ZeroedAllocator<unsigned char>>;
     for (const std::size_t bytes : {std::size_t(4096), std::size_t(8) << 20}) {
-        for (int round = 0; round < 2; ++round) {
-            auto* block = static_cast<unsigned char*>(lumeye::allocateZeroed(bytes));
-            EXPECT_TRUE(std::all_of(block, block + bytes, [](unsigned char b) { return b == 0; })) << bytes;
-            std::fill(block, block + bytes, 0xab);
-            lumeye::freeZeroed(block, bytes);
+        {
+            const Bytes dirty(bytes, 0xab);
+            EXPECT_EQ(dirty.back(), 0xab);
         }
+        const Bytes rows(bytes);
+        EXPECT_TRUE(std::all_of(rows.begin(), rows.end(), [](unsigned char b) { return b == 0; })) << bytes;
+        const Bytes filled(bytes, 0x5c);
+        EXPECT_TRUE(std::all_of(filled.begin(), filled.end(), [](unsigned char b) { return b == 0x5c; })) << bytes;
     }
 }

@@ -3,8 +3,8 @@
 // the reader itself on damaged input.
 #include "acuity/ChartLayout.h"
 #include "app/SizeTable.h"
-#include "core/Numeric.h"
 #include "help/ChmFile.h"
+#include "ui/Control.h"
 #include "ui/Controls.h"
 #include "ui/KeyCodes.h"
 
@@ -126,6 +126,16 @@ lumeye::acuity::LineSizeTable letterSizes(int widthMM) {
     return table.LetterSizes;
 }
 
+// The height of a row's letters in whole pixels, as the chart sizes them on a
+// screen entered as WIDTH x HEIGHT mm of ACROSS x DOWN pixels and its
+// pictures round them.
+double letterPixels(int widthMM, int heightMM, int across, int down, int row) {
+    lumeye::app::SizeTable table;
+    lumeye::app::BuildSizeTable(table, static_cast<int16_t>(widthMM), static_cast<int16_t>(heightMM), true, across,
+                                down, "help");
+    return lumeye::ui::wholePixels(table.PixelsPerMMY * table.LetterSizes[row]);
+}
+
 // A row's E on a television: its picture worked out from the diagonal, the
 // height the program means for that width and the whole pixels it draws.
 struct RowOnTelevision {
@@ -139,9 +149,8 @@ RowOnTelevision rowOnTelevision(int inches, int across, int down, int row) {
     const double diagonal = inches * 25.4;
     const int width = static_cast<int>(std::lround(diagonal * across / std::hypot(across, down)));
     const int height = static_cast<int>(std::lround(diagonal * down / std::hypot(across, down)));
-    const double meant = letterSizes(width)[row];
-    const double pixels = lumeye::roundHalfEven(down / double(height) * meant);
-    return {width, height, meant, pixels, pixels * height / down};
+    const double pixels = letterPixels(width, height, across, down, row);
+    return {width, height, letterSizes(width)[row], pixels, pixels * height / down};
 }
 
 int rowLabelled(const std::string& label) {
@@ -380,7 +389,7 @@ TEST_F(CompiledHelp, TheCalibrationExampleIsWhatTheChartDraws) {
     // The chart counts the pixels of a millimetre from the entered height and
     // rounds each letter to whole pixels; the screen shows them at their real size.
     for (int lines : {768, 1080, 1440, 2160}) {
-        const double pixels = lumeye::roundHalfEven(lines / double(enteredHeight) * letterSizes(enteredWidth)[1]);
+        const double pixels = letterPixels(enteredWidth, enteredHeight, lines * 16 / 9, lines, 1);
         EXPECT_EQ(std::lround(pixels * height / lines), drawn) << lines << " lines";
     }
     // The televisions whose smallest rows the rounding puts furthest off,
