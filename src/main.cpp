@@ -21,7 +21,10 @@ int main(int argc, char* argv[]) {
     // The canvas and the wait form's background have X windows of their own; the
     // pictures beside them need none.
     QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
-    lumeye::startup::prepareDisplay(argc, argv);
+    if (const auto nothingToOpen = lumeye::startup::prepareDisplay(argc, argv)) {
+        std::fprintf(stderr, "lumeye: %s\n", qPrintable(*nothingToOpen));
+        return 1;
+    }
     QApplication app(argc, argv);
     if (const auto refusal = lumeye::ui::undrawableDisplay()) {
         std::fprintf(stderr, "lumeye: %s\n", qPrintable(*refusal));

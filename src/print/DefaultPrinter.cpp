@@ -10,8 +10,13 @@
 
 #include <cups/cups.h>
 #include <dlfcn.h>
+#include <link.h>
 
+#include <cctype>
+#include <cstring>
 #include <optional>
+#include <string>
+#include <utility>
 
 namespace lumeye::print {
 namespace {
@@ -19,22 +24,64 @@ Error printerError(const QString& description, const char* routine) {
     return Error(ErrorNumber::PrinterError, description.toStdString(), std::string("Printer.") + routine);
 }
 
-// Why CUPS refused the last request of this thread, if it did. CUPS is read
-// through the library that Qt's print plugin loaded to print: linked to the
-// program, it would be loaded at every start with its TLS and Kerberos
-// libraries (3 MB of the menu's memory). No CUPS loaded, no CUPS request.
-std::optional<QString> cupsRefusal() {
-    void* cups = dlopen("libcups.so.2", RTLD_NOW | RTLD_NOLOAD);
-    if (!cups) return std::nullopt;
-    const auto lastError = reinterpret_cast<decltype(&cupsLastError)>(dlsym(cups, "cupsLastError"));
-    const auto lastErrorString = reinterpret_cast<decltype(&cupsLastErrorString)>(dlsym(cups, "cupsLastErrorString"));
-    std::optional<QString> refusal;
-    if (lastError && lastErrorString && lastError() > IPP_STATUS_OK_CONFLICTING)
-        refusal = QString::fromLocal8Bit(lastErrorString());
-    dlclose(cups);
-    return refusal;
+using LastError = ipp_status_t (*)();
+using LastErrorString = const char* (*)();
+struct CupsCalls {
+    LastError error;
+    LastErrorString text;
+};
+
+// CUPS 2.5 and libcups 3 call them cupsGetError(String); earlier ones only
+// cupsLastError(String).
+std::optional<CupsCalls> cupsCallsIn(void* library) {
+    for (const auto& [error, text] : {std::pair{"cupsGetError", "cupsGetErrorString"},
+                                      std::pair{"cupsLastError", "cupsLastErrorString"}}) {
+        const auto errorCall = reinterpret_cast<LastError>(dlsym(library, error));
+        const auto textCall = reinterpret_cast<LastErrorString>(dlsym(library, text));
+        if (errorCall && textCall) return CupsCalls{errorCall, textCall};
+    }
+    return std::nullopt;
+}
+
+// The CUPS library among those loaded (libcups.so.2, libcups3.so...), not
+// its image or filter libraries.
+int noteCups(dl_phdr_info* info, size_t, void* path) {
+    const char* slash = std::strrchr(info->dlpi_name, '/');
+    const char* name = slash ? slash + 1 : info->dlpi_name;
+    if (std::strncmp(name, "libcups", 7) != 0) return 0;
+    name += 7;
+    while (std::isdigit(static_cast<unsigned char>(*name))) ++name;
+    if (std::strncmp(name, ".so", 3) != 0) return 0;
+    *static_cast<std::string*>(path) = info->dlpi_name;
+    return 1;
 }
 }  // namespace
+
+std::optional<CupsAnswer> lastCupsAnswer() {
+    // CUPS is read through the library that Qt's print plugin loaded to
+    // print: linked to the program, it would be loaded at every start with
+    // its TLS and Kerberos libraries (3 MB of the menu's memory). The plugin
+    // loads it for itself alone, out of reach of RTLD_DEFAULT: it is found
+    // among the loaded libraries, whatever its name.
+    void* library = nullptr;
+    std::optional<CupsCalls> calls = cupsCallsIn(RTLD_DEFAULT);
+    if (!calls) {
+        std::string path;
+        dl_iterate_phdr(noteCups, &path);
+        if (path.empty() || !(library = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD))) return std::nullopt;
+        calls = cupsCallsIn(library);
+    }
+    std::optional<CupsAnswer> answer;
+    if (calls) {
+        answer.emplace();
+        if (calls->error() > IPP_STATUS_OK_CONFLICTING) {
+            answer->refused = true;
+            answer->reason = QString::fromLocal8Bit(calls->text());
+        }
+    }
+    if (library) dlclose(library);
+    return answer;
+}
 
 std::unique_ptr<QPrinter> defaultPrinterDevice() {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
@@ -103,8 +150,8 @@ PageSurface& DefaultPrinter::hDC() {
     return *page_;
 }
 
-void DefaultPrinter::EndDoc() {
-    if (!painter_.isActive()) return;
+Handover DefaultPrinter::EndDoc() {
+    if (!painter_.isActive()) return Handover::Accepted;
     const QString name = device_->printerName();
     page_.reset();
     const bool ended = painter_.end();
@@ -114,9 +161,12 @@ void DefaultPrinter::EndDoc() {
         throw printerError(QStringLiteral("The printer \"%1\" could not finish the document.").arg(name), "EndDoc");
     // Qt hands the document to CUPS inside end() and keeps the answer to
     // itself; CUPS still holds the status of that last request for this thread.
-    if (const std::optional<QString> refusal = cupsRefusal())
+    const std::optional<CupsAnswer> answer = lastCupsAnswer();
+    if (!answer) return Handover::Unconfirmed;
+    if (answer->refused)
         throw printerError(
-            QStringLiteral("The printer \"%1\" did not take the document: %2").arg(name, *refusal), "EndDoc");
+            QStringLiteral("The printer \"%1\" did not take the document: %2").arg(name, answer->reason), "EndDoc");
+    return Handover::Accepted;
 }
 
 }  // namespace lumeye::print

@@ -4,8 +4,10 @@
 
 #include <QPainter>
 #include <QPointF>
+#include <QString>
 
 #include <memory>
+#include <optional>
 
 class QPrinter;
 
@@ -19,6 +21,14 @@ namespace lumeye::print {
 // choose the server and the default.
 std::unique_ptr<QPrinter> defaultPrinterDevice();
 
+// CUPS's answer to this thread's last request, read through the CUPS library
+// already loaded (by Qt's print plugin); none where no CUPS is loaded.
+struct CupsAnswer {
+    bool refused = false;
+    QString reason; // CUPS's words, where it refused
+};
+std::optional<CupsAnswer> lastCupsAnswer();
+
 // The default-printer object over Qt's printing: a document is one QPainter
 // session on a printer from defaultPrinterDevice().
 class DefaultPrinter final : public Printer {
@@ -28,7 +38,7 @@ public:
 
     void Print(const QString& text) override;
     PageSurface& hDC() override;
-    void EndDoc() override;
+    Handover EndDoc() override;
 
 private:
     class Page;

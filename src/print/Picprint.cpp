@@ -59,11 +59,12 @@ void Picprint::Form_Load() {
 void Picprint::CmdPrint_Click() {
     const int pointer = ui::Screen::MousePointer();
     ui::Screen::setMousePointer(ui::Screen::PointerHourglass);
+    Handover handover = Handover::Unconfirmed;
     try {
         const std::unique_ptr<Printer> printer = printerSource_();
         printer->Print(QStringLiteral(" "));
         PrintPicture(printer->hDC());
-        printer->EndDoc();
+        handover = printer->EndDoc();
     } catch (const std::exception& e) {
         // A card that did not reach the printer is reported, never announced as printed.
         ui::Screen::setMousePointer(pointer);
@@ -71,7 +72,11 @@ void Picprint::CmdPrint_Click() {
         return;
     }
     ui::Screen::setMousePointer(pointer);
-    ui::MsgBox(this, QStringLiteral("Done Printing E-Card"));
+    // Printed only where the printing system said it took the card.
+    ui::MsgBox(this, handover == Handover::Accepted
+                         ? QStringLiteral("Done Printing E-Card")
+                         : QStringLiteral("The E-Card was handed to the printing system; whether it was "
+                                          "taken could not be read."));
 }
 
 void Picprint::Command1_Click() { Unload(); }

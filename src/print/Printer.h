@@ -6,6 +6,12 @@
 
 namespace lumeye::print {
 
+// What ending a document found out of the printing system.
+enum class Handover {
+    Accepted,    // taken (also where no document was open: nothing to hand over)
+    Unconfirmed, // handed over, and whether it was taken could not be read
+};
+
 // The default-printer object: printing text opens a document and its first
 // page, hDC gives that page, EndDoc hands the document to the spooler. Each
 // call throws a lumeye::Error when the printer fails. A document still open
@@ -19,7 +25,7 @@ public:
     // The page of the open document (opening one when none is open).
     virtual PageSurface& hDC() = 0;
     // Ends the open document and hands it over; nothing when none is open.
-    virtual void EndDoc() = 0;
+    virtual Handover EndDoc() = 0;
 };
 
 }  // namespace lumeye::print

@@ -5,17 +5,29 @@
 namespace lumeye::startup {
 
 PlatformChoice choosePlatform(const Desktop& desktop) {
-    const bool onWayland = desktop.serverFrames.has_value();
     PlatformChoice choice;
     choice.platform = desktop.platformAsked;
+    // Qt's frames, which on Qt 6.4 load the GPU driver, only where nobody else draws any.
+    choice.qtFrames = desktop.compositor != Compositor::FramesWindows;
+    if (!choice.platform.isEmpty()) return choice;
+    switch (desktop.compositor) {
+    case Compositor::None: // Qt's own choice: an X11 session, or a socket handed to Qt
+        break;
+    case Compositor::NoAnswer:
+        if (desktop.xDisplay) choice.platform = "xcb";
+        else choice.nothingToOpen = true;
+        break;
     // DISPLAY may name an X server long gone (left by a terminal multiplexer
     // or sudo): Qt then goes on to the compositor instead of giving up. A
     // compositor that frames windows is used natively, whatever the session
     // says of itself, and an X server only where it cannot be.
-    if (choice.platform.isEmpty() && onWayland && *desktop.serverFrames) choice.platform = "wayland;xcb";
-    else if (choice.platform.isEmpty() && onWayland && desktop.xDisplay) choice.platform = "xcb;wayland";
-    // Qt's frames, which on Qt 6.4 load the GPU driver, only where nobody else draws any.
-    choice.qtFrames = !(onWayland && *desktop.serverFrames);
+    case Compositor::FramesWindows:
+        choice.platform = "wayland;xcb";
+        break;
+    case Compositor::LeavesFrames:
+        choice.platform = desktop.xDisplay ? "xcb;wayland" : "wayland";
+        break;
+    }
     return choice;
 }
 
@@ -28,14 +40,17 @@ Desktop findDesktop(int argc, char* argv[]) {
     // The compositor is asked only when its answer matters: no platform was
     // asked for, or Wayland was.
     if (desktop.platformAsked.isEmpty() || desktop.platformAsked.startsWith("wayland"))
-        desktop.serverFrames = waylandServerFrames();
+        desktop.compositor = probeCompositor();
     desktop.xDisplay = !qgetenv("DISPLAY").isEmpty();
     return desktop;
 }
 
-void prepareDisplay(int argc, char* argv[]) {
+std::optional<QString> prepareDisplay(int argc, char* argv[]) {
     const Desktop desktop = findDesktop(argc, argv);
     const PlatformChoice choice = choosePlatform(desktop);
+    if (choice.nothingToOpen)
+        return QStringLiteral("the Wayland compositor \"%1\" does not answer, and no X display is set (DISPLAY)")
+            .arg(QString::fromLocal8Bit(qgetenv("WAYLAND_DISPLAY")));
     // (An empty QT_QPA_PLATFORM asks for nothing, for Qt as here.)
     if (desktop.platformAsked.isEmpty() && !choice.platform.isEmpty()) qputenv("QT_QPA_PLATFORM", choice.platform);
     // Qt 6.4's Wayland plugin asks its GPU buffer integration whether it may
@@ -44,6 +59,7 @@ void prepareDisplay(int argc, char* argv[]) {
     // the windows itself.
     if (!choice.qtFrames && !qEnvironmentVariableIsSet("QT_WAYLAND_DISABLE_WINDOWDECORATION"))
         qputenv("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1");
+    return std::nullopt;
 }
 
 }  // namespace lumeye::startup

@@ -15,7 +15,11 @@
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
 #if QT_CONFIG(wayland)
 #define LUMEYE_WAYLAND_APPLICATION
+#include "startup/WaylandWait.h"
+
 #include <wayland-client.h>
+
+#include <chrono>
 #endif
 #endif
 
@@ -29,6 +33,28 @@ const char* const kHelpTopicProperty = "lumeyeHelpTopic";
 // Long enough for a thread that has read the compositor's last answer to hand
 // it to the main loop, even on a busy machine.
 constexpr int kWaylandSettleMs = 100;
+// How long a compositor is given to answer at exit: one that stops answering
+// (hung, or stopped) must not hold the program.
+constexpr std::chrono::milliseconds kWaylandAnswerWait{500};
+
+void noteAnswer(void* data, wl_callback*, uint32_t) { *static_cast<bool*>(data) = true; }
+const wl_callback_listener answerListener = {noteAnswer};
+
+// Lets in the compositor's answers to everything sent so far: a round trip on
+// a queue of this thread's own, beside Qt's reading thread.
+void awaitAnswers(wl_display* display) {
+    wl_event_queue* queue = wl_display_create_queue(display);
+    if (!queue) return;
+    auto* ours = static_cast<wl_display*>(wl_proxy_create_wrapper(display));
+    wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(ours), queue);
+    wl_callback* sync = wl_display_sync(ours);
+    wl_proxy_wrapper_destroy(ours);
+    bool answered = false;
+    wl_callback_add_listener(sync, &answerListener, &answered);
+    startup::waitForCompositor(display, queue, answered, std::chrono::steady_clock::now() + kWaylandAnswerWait);
+    wl_callback_destroy(sync);
+    wl_event_queue_destroy(queue);
+}
 #endif
 
 // F1 anywhere in the program opens the registered help file at the page of
@@ -109,13 +135,10 @@ void Application::closeDown() {
     // answer to the windows just destroyed comes in as the QApplication goes,
     // the wake-up can be lost, the thread waits for a main loop that is gone,
     // and the program never ends. So the answers are let in first, and the
-    // loop runs a moment longer to pass them on to that thread.
+    // loop runs a moment longer to pass them on to that thread. A compositor
+    // that stops answering as the program ends is waited for only so long.
     if (auto* wayland = qGuiApp->nativeInterface<QNativeInterface::QWaylandApplication>()) {
-        wl_display* display = wayland->display();
-        if (wl_event_queue* queue = wl_display_create_queue(display)) {
-            wl_display_roundtrip_queue(display, queue);
-            wl_event_queue_destroy(queue);
-        }
+        awaitAnswers(wayland->display());
         QEventLoop settle;
         QTimer::singleShot(kWaylandSettleMs, &settle, &QEventLoop::quit);
         settle.exec();

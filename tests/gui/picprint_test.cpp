@@ -37,7 +37,9 @@ struct PrintLog {
     std::vector<RecordingPage::Stretch> stretches;
 };
 
-enum class Failure { None, AtPrint, AtEndDoc };
+// Where the printer fails, or (Unconfirmed) that it cannot tell whether the
+// printing system took the document.
+enum class Failure { None, AtPrint, AtEndDoc, Unconfirmed };
 }  // namespace
 Q_DECLARE_METATYPE(Failure)
 
@@ -60,11 +62,12 @@ public:
         log_->calls << QStringLiteral("hDC");
         return page_;
     }
-    void EndDoc() override {
+    print::Handover EndDoc() override {
         log_->calls << QStringLiteral("EndDoc");
         if (failure_ == Failure::AtEndDoc)
             throw Error(482, "The printer \"Desk\" did not take the document.", "Printer.EndDoc");
         log_->stretches.insert(log_->stretches.end(), page_.stretches.begin(), page_.stretches.end());
+        return failure_ == Failure::Unconfirmed ? print::Handover::Unconfirmed : print::Handover::Accepted;
     }
 
 private:
@@ -231,6 +234,15 @@ private slots:
         QVERIFY(log_->stretches.empty());
         // The window stays and can print again.
         QVERIFY(ui::Forms::isLoaded<Picprint>());
+    }
+
+    // A card whose acceptance could not be read is not called printed.
+    void unconfirmedCardNotAnnouncedAsPrinted() {
+        Picprint& form = open(Failure::Unconfirmed);
+        form.CmdPrint->click();
+        QCOMPARE(log_->calls, QStringList({"Print( )", "hDC", "EndDoc"}));
+        QCOMPARE(messages(), QStringList({"Lumeye HE: The E-Card was handed to the printing system; whether it was "
+                                          "taken could not be read."}));
     }
 
     // The real default printer, with no print server to be found (see main).

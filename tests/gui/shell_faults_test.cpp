@@ -79,7 +79,7 @@ public:
             throw Error(482, "The printer \"Desk\" lost its page.", "Printer.hDC");
         return page_;
     }
-    void EndDoc() override {}
+    print::Handover EndDoc() override { return print::Handover::Accepted; }
     static inline int pointerWhilePrinting = -1;
 
 private:

@@ -1,6 +1,7 @@
 #include "PrintTestPages.h"
 
 #include "core/Error.h"
+#include "print/DefaultPrinter.h"
 #include "print/Dib.h"
 #include "print/PrintPicture.h"
 #include "print/PrintScale.h"
@@ -8,6 +9,8 @@
 #include <QImage>
 
 #include <gtest/gtest.h>
+
+#include <dlfcn.h>
 
 #include <cstdint>
 #include <fstream>
@@ -238,4 +241,20 @@ TEST(CardPicture, LoadsAsAnIndexedImageAt600Dpi) {
     EXPECT_EQ(card.dotsPerMeterX(), 23622);
     EXPECT_EQ(card.dotsPerMeterY(), 23622);
     EXPECT_EQ(card.convertToFormat(QImage::Format_RGB32), describedCard());
+}
+
+// ---- CUPS's answer ----
+
+// CUPS loaded by the print plugin for itself alone, as a plugin's library is,
+// and under another name than libcups.so.2, is found all the same, and its
+// refusal read.
+TEST(CupsAnswer, ReadThroughTheLibraryThePluginLoaded) {
+    EXPECT_EQ(lastCupsAnswer(), std::nullopt) << "an answer without CUPS loaded";
+    void* cups = dlopen(STAND_IN_CUPS, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(cups, nullptr) << dlerror();
+    const std::optional<CupsAnswer> answer = lastCupsAnswer();
+    ASSERT_TRUE(answer.has_value()) << "CUPS not found among the loaded libraries";
+    EXPECT_TRUE(answer->refused);
+    EXPECT_EQ(answer->reason, QStringLiteral("not accepting jobs"));
+    dlclose(cups);
 }
