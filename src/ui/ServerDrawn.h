@@ -47,8 +47,10 @@ protected:
     bool event(QEvent* event) override {
         if (event->type() == QEvent::WinIdChange && drawnByServer(*this)) server_.watch(*this);
         // The widget's own update is painted while this event is handled, an
-        // expose when the window's is.
-        QScopedValueRollback updating(updating_, updating_ || event->type() == QEvent::UpdateRequest);
+        // expose when the window's is. (Only then is the flag touched after
+        // the event: a deferred delete leaves no widget to touch.)
+        if (event->type() != QEvent::UpdateRequest) return Base::event(event);
+        QScopedValueRollback updating(updating_, true);
         return Base::event(event);
     }
 
