@@ -196,7 +196,9 @@ x11_windows() {
                     echo "menu_message $id"
                 fi ;;
             "Lumeye")
-                window_geometry "$id" 2>/dev/null || continue
+                WIN_H=""
+                window_geometry "$id" 2>/dev/null
+                [[ -n $WIN_H ]] || continue # gone since the search
                 if ((WIN_H > 300)); then echo "about $id"; else echo "question $id"; fi ;;
             "Reduce []") echo "chart $id" ;;
             "Print E-Card") echo "card $id" ;;
