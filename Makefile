@@ -56,7 +56,8 @@ fuzz: sanitize-build
 
 # Random input on the sanitizer build for MONKEY_SECONDS from a fresh seed;
 # MONKEY_SEED and MONKEY_ACTIONS replay a run to the action that failed,
-# MONKEY_DESKTOP=weston or kwin runs it there, the program a Wayland client.
+# MONKEY_DESKTOP=weston or kwin runs it there, the program a Wayland client,
+# and gnome on mutter, the program an X client of its XWayland.
 # Stopped when it runs well past that length (an action answers in seconds).
 ifdef MONKEY_ACTIONS
 MONKEY_SECONDS ?= 0

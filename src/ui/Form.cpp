@@ -68,28 +68,44 @@ void Form::closeEvent(QCloseEvent* event) {
     Unload();
 }
 
+void Form::setVisible(bool visible) {
+    // The frame read while the window manager still holds the window in it.
+    if (!visible && isVisible() && windowHandle()) {
+        const QRect frame = windowHandle()->frameGeometry();
+        leftAt_ = frame.topLeft();
+        clientInFrame_ = windowHandle()->geometry().topLeft() - frame.topLeft();
+    }
+    QMainWindow::setVisible(visible);
+}
+
 void Form::hideEvent(QHideEvent* event) {
     QMainWindow::hideEvent(event);
     if (event->spontaneous()) return;  // minimised: the window manager brings it back
-    leftAt_ = geometry().topLeft();
     emit hidden();
 }
 
 // A window manager places a window shown again afresh, as a new one, unless
-// the window asks for a position of its own.
+// the window asks for a position of its own. It asks for its frame's place,
+// which every window manager puts the frame at (north-west gravity); asked
+// for the client area's place (static gravity), some take that for the
+// frame's (i3 ignores gravity) and the window comes back a title bar lower.
 void Form::returnToWhereLeft() {
     if (!leftAt_ || isVisible()) return;
-    QRect place(*leftAt_, size());
+    QRect frame(*leftAt_, size());
     // Its screen gone, centred on the primary one.
-    if (!Screen::at(place.center()))
-        place.moveCenter(QGuiApplication::primaryScreen()->availableGeometry().center());
-    // The client area's place, which window managers keep whatever their
-    // frame: the widget's geometry, which Qt applies again on show (Qt 6.8),
-    // and the window's own position, which makes it ask the window manager
-    // for that place rather than be placed afresh (Qt 6.4 does not ask when
-    // the geometry is what the window had).
-    setGeometry(place);
-    windowHandle()->setPosition(place.topLeft());
+    if (!Screen::at(frame.center()))
+        frame.moveCenter(QGuiApplication::primaryScreen()->availableGeometry().center());
+    // The widget's geometry where the frame will hold the client area: Qt 6.8
+    // applies it to the window on show, and child popups are placed from it.
+    setGeometry(QRect(frame.topLeft() + clientInFrame_, size()));
+    // The frame's place asked for after that, as the window is mapped.
+    const QPoint framePlace = frame.topLeft();
+    connect(
+        windowHandle(), &QWindow::visibleChanged, this,
+        [this, framePlace](bool shown) {
+            if (shown) windowHandle()->setFramePosition(framePlace);
+        },
+        Qt::SingleShotConnection);
 }
 
 double Form::Left() const { return pixelsToTwipsX(frameGeometry().x()); }

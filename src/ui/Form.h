@@ -31,6 +31,8 @@ public:
     // program hid it, it comes back where it was left.
     void Show(ShowMode mode = ShowMode::Modeless, const QWidget* owner = nullptr);
     void Hide();
+    // Hidden by the program, it notes where its frame was.
+    void setVisible(bool visible) override;
     // Hides and destroys the form (after the current event has been handled).
     void Unload();
     bool isUnloaded() const { return unloaded_; }
@@ -86,7 +88,8 @@ private:
     void returnToWhereLeft();
 
     QList<QObject*> controls_;
-    std::optional<QPoint> leftAt_;  // where the program last hid it (client area)
+    std::optional<QPoint> leftAt_;  // where the program last hid it (its frame)
+    QPoint clientInFrame_;          // the client area's place in that frame
     bool unloaded_ = false;
     bool hasMenu_ = false;
 };

@@ -17,7 +17,7 @@
 #   LUMEYE_MONKEY_SECONDS   stop after this long (default: no limit)
 #   LUMEYE_MONKEY_WAIT      how long the program may take to answer (30)
 #   LUMEYE_MONKEY_DESKTOP   openbox (the default), or weston or kwin, where
-#                           the program runs as a Wayland client
+#                           the program runs as a Wayland client, or gnome
 #
 # On Wayland the program runs natively on Weston, whose X11 back-end shows the
 # output as a window of a private Xvfb that takes the driver's keys and
@@ -34,6 +34,13 @@
 # close buttons and Alt+F4 as on X11. The windows are read, and made the
 # active one, by a KWin script loaded through KWin's D-Bus interface, which
 # prints them (title, place, frame, owner, stacking) to KWin's log.
+#
+# On GNOME the program is an X client of the XWayland of mutter (nested in
+# Xvfb), which is its window manager: its frames and close buttons, its
+# focus-stealing prevention, Alt+F4. The windows are read and made the
+# active one on XWayland's display; keys and clicks reach them through
+# mutter's window on the Xvfb, as on Weston. The full-screen chart has no
+# frame there.
 source "$(dirname "$0")/lib.sh"
 
 seconds=${LUMEYE_MONKEY_SECONDS:-0}
@@ -54,7 +61,8 @@ monkey_fail() {
     echo "monkey: seed $seed, action $actions: $*" >&2
     printf 'monkey: last actions:\n' >&2
     printf '  %s\n' "${last[@]}" >&2
-    if [[ $desktop != openbox ]]; then printf 'monkey: on %s, topmost first:\n' "$desktop" >&2; wayland_views | sed 's/^/  /' >&2; fi
+    if [[ $desktop == weston || $desktop == kwin ]]; then printf 'monkey: on %s, topmost first:\n' "$desktop" >&2; wayland_views | sed 's/^/  /' >&2; fi
+    if [[ $desktop == gnome ]]; then printf 'monkey: on gnome:\n' >&2; windows | sed 's/^/  /' >&2; fi
     fail "$* (replay: LUMEYE_MONKEY_SEED=$seed LUMEYE_MONKEY_ACTIONS=$actions)"
 }
 # pick LIST: one of its items in PICKED (no subshell, so the seed tells all).
@@ -89,7 +97,17 @@ kwin)
     # its keyboard's compose state allocated at exit, under Qt's own frames:
     # leaks go unchecked here too.
     export ASAN_OPTIONS=detect_leaks=0 ;;
-*) fail "no such desktop: $desktop (openbox, weston, kwin)" ;;
+gnome)
+    command -v mutter >/dev/null || { echo "SKIP: mutter is not installed" >&2; exit 77; }
+    # Room beside mutter's window, which follows the pointer from where it came in.
+    start_xvfb 1088 800 24
+    start_mutter 1024 768 1
+    # Keys go to mutter's window (no window manager on the Xvfb moves the focus).
+    xdotool windowfocus "$(xwininfo -root -children | awk '/"mutter"/ { print $1; exit }')"
+    # Started as a GNOME session starts programs.
+    export XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME
+    unset QT_QPA_PLATFORM ;;
+*) fail "no such desktop: $desktop (openbox, weston, kwin, gnome)" ;;
 esac
 # A private printer when root (its queue holds the jobs, so nothing is
 # printed; rejecting jobs gives the failure message); otherwise none.
@@ -146,17 +164,26 @@ restart() {
     # Every size the driver has the program save is a good one.
     if [[ -f "$work/screen.dat" ]]; then known=1; else known=0; fi
     rm -f "$work/app.log"
-    start_app "$work"
+    if [[ $desktop == gnome ]]; then xw start_app "$work"; else start_app "$work"; fi
     shown_kinds=([menu]=1) loops=()
     note "start $starts (CUPS_SERVER=$CUPS_SERVER, size known: $known)"
     settle
 }
 
 # The program's visible windows, one "kind id" a line, in the order of kinds.
-windows() { if [[ $desktop == openbox ]]; then x11_windows | sort; else wayland_windows | sort; fi; }
+windows() {
+    case $desktop in
+        openbox) x11_windows | sort ;;
+        gnome) xw x11_windows | sort ;;
+        *) wayland_windows | sort ;;
+    esac
+}
+# xw COMMAND...: a command on XWayland's display, where GNOME's program runs.
+xw() { DISPLAY=$XWAYLAND_DISPLAY XAUTHORITY=$XWAYLAND_AUTH "$@"; }
+# (The program's own: mutter's frames carry their windows' titles.)
 x11_windows() {
     local id name owner
-    for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+    for id in $(xdotool search --all --onlyvisible --pid "$APP_PID" --name . 2>/dev/null); do
         name=$(xdotool getwindowname "$id" 2>/dev/null) || continue
         case $name in
             "Lumeye - Home Edition 2.2") echo "menu $id" ;;
@@ -169,7 +196,9 @@ x11_windows() {
                     echo "menu_message $id"
                 fi ;;
             "Lumeye")
-                window_geometry "$id" 2>/dev/null || continue
+                WIN_H=""
+                window_geometry "$id" 2>/dev/null
+                [[ -n $WIN_H ]] || continue # gone since the search
                 if ((WIN_H > 300)); then echo "about $id"; else echo "question $id"; fi ;;
             "Reduce []") echo "chart $id" ;;
             "Print E-Card") echo "card $id" ;;
@@ -264,6 +293,7 @@ activate() {
     ACTIVE_ID=$(shown_id "$1")
     case $desktop in
         openbox) xdotool windowactivate "$ACTIVE_ID" 2>/dev/null || true ;;
+        gnome) xw xdotool windowactivate "$ACTIVE_ID" 2>/dev/null || true ;;
         weston) wayland_raise "$1" ;;
         kwin) kwin_script activate "$ACTIVE_ID" >/dev/null ;;
     esac
@@ -278,6 +308,7 @@ activate() {
 active_window() {
     case $desktop in
         openbox) xdotool getactivewindow 2>/dev/null ;;
+        gnome) xw xdotool getactivewindow 2>/dev/null ;;
         weston) wayland_views | awk -F'|' '{ print $2; exit }' ;;
         kwin) kwin_script active ;;
     esac
@@ -364,10 +395,21 @@ wayland_raise() {
 }
 
 # wm_close_window ID: the window manager's close; on Weston the close button
-# of Qt's frame, on KWin that of KWin's, at the right of the title bar.
+# of Qt's frame, on KWin that of KWin's, at the right of the title bar, on
+# GNOME that of mutter's, square at the right of the title bar.
 wm_close_window() {
     local right top title
     if [[ $desktop == openbox ]]; then wmctrl -i -c "$1"; return; fi
+    if [[ $desktop == gnome ]]; then
+        # The frame's visible edges (left right top bottom) around the window.
+        local x y w
+        read -r _ right title _ < <(xw xprop -id "$1" _NET_FRAME_EXTENTS | tr -d ',' | awk '{ print $3, $4, $5, $6 }')
+        read -r x y w < <(xw xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+            /Width:/ { print x, y, $NF }')
+        right=$((x + w + right)) top=$((y - title))
+        xdotool mousemove 1060 790 sleep 0.1 mousemove $((right - title / 2)) $((top + title / 2)) sleep 0.1 click 1
+        return
+    fi
     read -r right top title < <(wayland_views | awk -F'|' -v id="$1" '$2 == id { split($3, b, " "); print b[3], b[2], $4 }')
     case $desktop in
         weston) xdotool mousemove 1060 790 sleep 0.1 mousemove $((right - 17)) $((top + 15)) sleep 0.1 click 1 ;;
@@ -389,7 +431,7 @@ help_acts=(escape link page back wm_close alt_f4 f1)
 # where no click reaches it. The chart, full screen, has no close button
 # there nor on KWin.
 # Nor is the wait window closed on Wayland, where the driver sees it too late.
-if [[ $desktop == kwin ]]; then
+if [[ $desktop == kwin || $desktop == gnome ]]; then
     mapfile -t chart_acts < <(printf '%s\n' "${chart_acts[@]}" | grep -vx wm_close)
     mapfile -t menu_acts < <(printf '%s\n' "${menu_acts[@]}" | grep -vx test_close)
 elif [[ $desktop == weston ]]; then
