@@ -213,12 +213,14 @@ set_monitors() {
     fail "monitors are '$have', not '$want'"
 }
 
-# start_openbox: the openbox window manager on $DISPLAY, once it manages
-# windows (tried again when a fresh server refuses it).
-start_openbox() {
-    local attempt i pid
+# start_window_manager NAME COMMAND...: an X window manager on $DISPLAY, once
+# it manages windows (tried again when a fresh server refuses it); its log
+# in $E2E_TMP/NAME.log.
+start_window_manager() {
+    local name=$1 attempt i pid
+    shift
     for attempt in 1 2 3; do
-        openbox --sm-disable >>"$E2E_TMP/openbox.log" 2>&1 &
+        "$@" >>"$E2E_TMP/$name.log" 2>&1 &
         pid=$!
         E2E_PIDS+=("$pid")
         for i in $(seq 1 100); do
@@ -227,9 +229,11 @@ start_openbox() {
             sleep 0.1
         done
     done
-    cat "$E2E_TMP/openbox.log" >&2 || true
-    fail "could not start openbox"
+    cat "$E2E_TMP/$name.log" >&2 || true
+    fail "could not start $name"
 }
+
+start_openbox() { start_window_manager openbox openbox --sm-disable; }
 
 # wm_close ID: the window manager closes the window, as its close button does.
 wm_close() { wmctrl -i -c "$1"; sleep 0.3; }

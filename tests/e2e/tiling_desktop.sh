@@ -19,16 +19,7 @@ case $desktop in
     i3)
         start_xvfb "$width" "$height" 24
         printf '# i3 config file (v4)\nfont pango:monospace 8\n' >"$E2E_TMP/i3.conf"
-        # (Tried again when a fresh server refuses it, as openbox is.)
-        for _ in 1 2 3; do
-            i3 -c "$E2E_TMP/i3.conf" >>"$E2E_TMP/i3.log" 2>&1 &
-            E2E_PIDS+=("$!")
-            for _ in $(seq 1 50); do
-                xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break 2
-                kill -0 "$!" 2>/dev/null || break
-                sleep 0.1
-            done
-        done
+        start_window_manager i3 i3 -c "$E2E_TMP/i3.conf"
         wm_msg() { i3-msg "$@"; }
         bin=$LUMEYE_BIN
         ;;
