@@ -35,6 +35,16 @@ case $desktop in
             chmod 755 "$E2E_TMP"
             chmod 644 "$E2E_TMP/sway.conf"
             chown nobody: "$user_dir" "$APP_DIR"
+            # The program, its help file and the sanitizer build's leak
+            # suppressions (read at exit) copied where nobody may read them,
+            # whatever folder they were built in (root's home, say).
+            mkdir -m 755 "$E2E_TMP/program"
+            cp "$LUMEYE_BIN" "$E2E_TMP/program/"
+            cp "$(dirname "$LUMEYE_BIN")/LumeyeHE Help file.chm" "$E2E_TMP/program/" 2>/dev/null || true
+            LUMEYE_BIN="$E2E_TMP/program/$(basename "$LUMEYE_BIN")"
+            cp "$LUMEYE_SOURCE_DIR/tests/sanitizers/lsan.supp" "$E2E_TMP/program/"
+            chmod -R a+rX "$E2E_TMP/program"
+            as_user+=(LSAN_OPTIONS="suppressions=$E2E_TMP/program/lsan.supp:fast_unwind_on_malloc=0")
             # setpriv runs the command in its own place (runuser would wait as
             # its parent), so that the process stopped at the end is the program.
             as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups "${as_user[@]}")
