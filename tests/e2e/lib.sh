@@ -581,6 +581,19 @@ wait_no_window() {
     fail "window '$title' still shown after ${timeout}s"
 }
 
+# wait_screen_file FILE WIDTH HEIGHT [SECONDS]: waits until FILE holds the
+# two answers as the program saves them. The save follows the question's
+# close, and its fsync can take a while on a busy disk.
+wait_screen_file() {
+    local file=$1 timeout=${4:-10} i
+    printf '%s,"\r"\r\n%s,"\r"\r\n' "$2" "$3" >"$E2E_TMP/expected.dat"
+    for i in $(seq 1 $((timeout * 10))); do
+        cmp -s "$file" "$E2E_TMP/expected.dat" && return 0
+        sleep 0.1
+    done
+    fail "$file did not come to hold $2 and $3 within ${timeout}s: it holds '$(cat -v "$file" 2>&1 | tr '\n' ' ')'"
+}
+
 # window_geometry ID: sets WIN_X WIN_Y WIN_W WIN_H (outer, root coordinates).
 window_geometry() {
     local line
