@@ -70,11 +70,7 @@ void Form::closeEvent(QCloseEvent* event) {
 
 void Form::setVisible(bool visible) {
     // The frame read while the window manager still holds the window in it.
-    if (!visible && isVisible() && windowHandle()) {
-        const QRect frame = windowHandle()->frameGeometry();
-        leftAt_ = frame.topLeft();
-        clientInFrame_ = windowHandle()->geometry().topLeft() - frame.topLeft();
-    }
+    if (!visible && isVisible() && windowHandle()) leftAt_ = windowHandle()->frameGeometry().topLeft();
     QMainWindow::setVisible(visible);
 }
 
@@ -89,23 +85,19 @@ void Form::hideEvent(QHideEvent* event) {
 // which every window manager puts the frame at (north-west gravity); asked
 // for the client area's place (static gravity), some take that for the
 // frame's (i3 ignores gravity) and the window comes back a title bar lower.
+// It is asked before the window is mapped: a move asked for while the window
+// manager frames it may leave the window unshown (Weston's XWayland).
 void Form::returnToWhereLeft() {
     if (!leftAt_ || isVisible()) return;
     QRect frame(*leftAt_, size());
     // Its screen gone, centred on the primary one.
     if (!Screen::at(frame.center()))
         frame.moveCenter(QGuiApplication::primaryScreen()->availableGeometry().center());
-    // The widget's geometry where the frame will hold the client area: Qt 6.8
-    // applies it to the window on show, and child popups are placed from it.
-    setGeometry(QRect(frame.topLeft() + clientInFrame_, size()));
-    // The frame's place asked for after that, as the window is mapped.
-    const QPoint framePlace = frame.topLeft();
-    connect(
-        windowHandle(), &QWindow::visibleChanged, this,
-        [this, framePlace](bool shown) {
-            if (shown) windowHandle()->setFramePosition(framePlace);
-        },
-        Qt::SingleShotConnection);
+    // The widget and its window both at the frame's place, so that showing
+    // applies no other geometry over the frame's; the window manager's answer
+    // then gives the widget the client area's.
+    setGeometry(frame);
+    windowHandle()->setFramePosition(frame.topLeft());
 }
 
 double Form::Left() const { return pixelsToTwipsX(frameGeometry().x()); }

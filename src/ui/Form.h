@@ -89,7 +89,6 @@ private:
 
     QList<QObject*> controls_;
     std::optional<QPoint> leftAt_;  // where the program last hid it (its frame)
-    QPoint clientInFrame_;          // the client area's place in that frame
     bool unloaded_ = false;
     bool hasMenu_ = false;
 };
