@@ -99,13 +99,15 @@ walk(json.load(sys.stdin), False)' "$1"
 
 # wait_window_held TITLE [WANT [SIZE]]: waits until the window manager holds
 # the window (with WANT, until its line reads so; with SIZE, WxH, until its
-# client area is that large), for 20 seconds at most; sets HELD to its line.
+# client area is that large and framed: sway adds the title bar once the
+# window has asked for its frame), for 20 seconds at most; sets HELD to its
+# line.
 wait_window_held() {
-    local i cw ch
+    local i cw ch bar
     for i in $(seq 1 100); do
         HELD=$(window "$1")
-        read -r _ _ _ _ _ _ _ cw ch _ <<<"$HELD"
-        [[ -n $HELD && ( -z ${2:-} || $HELD == "$2" ) && ( -z ${3:-} || ${cw}x$ch == "$3" ) ]] && return 0
+        read -r _ _ _ _ _ _ _ cw ch bar <<<"$HELD"
+        [[ -n $HELD && ( -z ${2:-} || $HELD == "$2" ) && ( -z ${3:-} || ( ${cw}x$ch == "$3" && $bar -gt 0 ) ) ]] && return 0
         app_running || fail "the program ended"
         sleep 0.2
     done
@@ -125,7 +127,7 @@ floating_at_size() {
 printf '%s,"\r"\r\n%s,"\r"\r\n' "$wmm" "$hmm" >"$APP_DIR/screen.dat"
 [[ $desktop == i3 || $(id -u) -ne 0 ]] || chown nobody: "$APP_DIR/screen.dat"
 start_app "$APP_DIR" "$bin"
-wait_window_held "Lumeye - Home Edition 2.2"
+wait_window_held "Lumeye - Home Edition 2.2" "" 690x561
 floating_at_size "the menu" 690 561
 menu_held=$HELD
 menu_x=$CLIENT_X menu_y=$CLIENT_Y
@@ -153,7 +155,7 @@ pass "three charts in a row, each ${#directions} letters exact; the menu's frame
 
 # The About box: the menu bar's third entry; its OK clicked.
 click_twice_at $((menu_x + 106)) $((menu_y + 8)) 1
-wait_window_held "Lumeye"
+wait_window_held "Lumeye" "" 531x412
 floating_at_size "the About box" 531 412
 click_twice_at $((CLIENT_X + 208 + 52)) $((CLIENT_Y + 344 + 16)) 1
 wait_window_held "Lumeye - Home Edition 2.2" "$menu_held"
