@@ -31,6 +31,7 @@ e2e_at_exit() { E2E_AT_EXIT+=("$1"); }
 e2e_cleanup() {
     local status=$?
     local i
+    [[ -z ${E2E_WATCHDOG:-} ]] || kill "$E2E_WATCHDOG" 2>/dev/null || true
     for i in "${E2E_AT_EXIT[@]}"; do eval "$i" || true; done
     stop_started
     # The sanitizer build writes its reports into the program's log, also
@@ -51,6 +52,45 @@ e2e_cleanup() {
     exit "$status"
 }
 trap e2e_cleanup EXIT
+
+# e2e_descendants PID: the processes below PID, each before its own.
+e2e_descendants() {
+    local pid
+    for pid in $(ps -o pid= --ppid "$1"); do echo "$pid"; e2e_descendants "$pid"; done
+}
+
+# Past E2E_DEADLINE seconds (set a little short of ctest's timeout, which
+# kills the script without a word and leaves what it started running), the
+# test says what was still running and the end of every log, stops it all
+# and fails.
+e2e_deadline_passed() {
+    local watchdog=$BASHPID below pid
+    below=$(for pid in $(ps -o pid= --ppid $$); do
+        ((pid == watchdog)) || { echo "$pid"; e2e_descendants "$pid"; }
+    done | paste -sd, -)
+    {
+        echo "FAIL: the test still ran after its deadline of ${E2E_DEADLINE}s; what was running then:"
+        [[ -z $below ]] || ps -o pid,etimes,args -p "$below"
+        local log
+        for log in $(find "$E2E_TMP" -name '*.log' 2>/dev/null); do
+            echo "--- the end of $log:"
+            tail -n 20 "$log"
+        done
+    } >&2
+    [[ -z $below ]] || kill -KILL ${below//,/ } 2>/dev/null || true
+    kill -TERM $$
+}
+if [[ -n ${E2E_DEADLINE:-} ]]; then
+    trap 'exit 1' TERM
+    (
+        trap - EXIT
+        sleep "$E2E_DEADLINE" </dev/null >/dev/null 2>&1 &
+        sleeper=$!
+        trap 'kill $sleeper 2>/dev/null; exit 0' TERM
+        wait $sleeper && e2e_deadline_passed
+    ) &
+    E2E_WATCHDOG=$!
+fi
 
 # stop_started: stops everything started so far (E2E_PIDS), last first, and
 # waits until it has ended: a server, a compositor with its XWayland and its
