@@ -86,9 +86,11 @@ void Form::hideEvent(QHideEvent* event) {
 // for the client area's place (static gravity), some take that for the
 // frame's (i3 ignores gravity) and the window comes back a title bar lower.
 // It is asked before the window is mapped: a move asked for while the window
-// manager frames it may leave the window unshown (Weston's XWayland).
+// manager frames it may leave the window unshown (Weston's XWayland). A
+// Wayland compositor places a window itself; asked for a place there, the
+// window only takes the screen at it for its own.
 void Form::returnToWhereLeft() {
-    if (!leftAt_ || isVisible()) return;
+    if (!leftAt_ || isVisible() || runsOnWayland()) return;
     QRect frame(*leftAt_, size());
     // Its screen gone, centred on the primary one.
     if (!Screen::at(frame.center()))
