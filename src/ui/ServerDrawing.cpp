@@ -21,9 +21,7 @@
 #include <bit>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <optional>
-#include <utility>
 #include <vector>
 
 namespace lumeye::ui {
@@ -104,10 +102,6 @@ bool sharesMemory(xcb_connection_t* c) {
     const xcb_query_extension_reply_t* shm = xcb_get_extension_data(c, &xcb_shm_id);
     return shm && shm->present;
 }
-
-// Whether a request sent as `later` reached the server after one sent as
-// `earlier` (sequence numbers wrap).
-bool after(uint32_t later, uint32_t earlier) { return int32_t(later - earlier) > 0; }
 
 // Memory the server reads images from, one segment for the connection. Rows
 // go through its two halves: one is filled while the server reads the other.
@@ -248,12 +242,11 @@ private:
 }  // namespace
 
 // A window of the X server, the means to draw on it, and a record of what
-// was drawn on it lately and what the server exposed, with the sequence
-// numbers of the requests (the last one the server had read, for an expose),
-// to tell an expose already answered.
+// was drawn on it since the server last exposed it, to tell an expose
+// already answered.
 class ServerDrawing::Window : public QAbstractNativeEventFilter {
 public:
-    // Watched from its making, every expose of it is seen here.
+    // Watched from its making, every map of it is seen here.
     Window(xcb_connection_t* c, xcb_window_t id, bool fromItsMaking) : c(c), id(id), fromItsMaking(fromItsMaking) {
         qApp->installNativeEventFilter(this);
     }
@@ -274,11 +267,6 @@ public:
         padBytes = size_t(scanlinePad / 8);
     }
 
-    void drew(uint32_t sequence, const QRegion& area) {
-        drawn.push_back({sequence, area});
-        // Exposes that old are long answered and gone.
-        if (drawn.size() > 64) drawn.pop_front();
-    }
 
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
         if (type != "xcb_generic_event_t") return false;
@@ -287,18 +275,19 @@ public:
         case XCB_EXPOSE: {
             const auto* expose = static_cast<const xcb_expose_event_t*>(message);
             if (expose->window != id) break;
-            exposed.push_back({event->full_sequence, QRect(expose->x, expose->y, expose->width, expose->height)});
-            // Qt takes the rectangles that follow out of its queue, unseen
-            // here; a window never painted for its exposes keeps few.
-            if (expose->count > 0 || exposed.size() > 64) someUnseen = true;
-            if (exposed.size() > 64) exposed.clear();
+            // Handling this one, Qt takes every expose of the window waiting
+            // behind it out of its queue, unseen here, and paints them with
+            // it: what they cover is not known, only that the server sent
+            // them before anything drawn from now on.
+            exposed = true;
+            drawnSinceExposed = QRegion();
             break;
         }
         case XCB_UNMAP_NOTIFY:
             // Mapped again, it shows nothing of before.
             if (reinterpret_cast<const xcb_unmap_notify_event_t*>(event)->window == id) {
-                exposed.clear();
-                drawn.clear();
+                exposed = false;
+                drawnSinceExposed = QRegion();
             }
             break;
         }
@@ -314,15 +303,9 @@ public:
     uint8_t depth = 0;
     size_t padBytes = 0;
 
-    struct AreaAt {
-        uint32_t sequence;
-        QRegion area;
-    };
-    // Drawn lately, and exposed since the last paint for an expose.
-    std::deque<AreaAt> drawn;
-    std::vector<AreaAt> exposed;
-    // An expose of more rectangles than were seen here came.
-    bool someUnseen = false;
+    // Exposed since it was last mapped, and drawn since it was last exposed.
+    bool exposed = false;
+    QRegion drawnSinceExposed;
 };
 
 bool ServerDrawing::possible(PixelLayout layout) {
@@ -364,13 +347,9 @@ bool ServerDrawing::begin(const QWidget& widget, PixelLayout layout) {
 QRegion ServerDrawing::toDraw(const QRegion& area, bool forUpdate) {
     if (forUpdate) return area;
     Window& w = *window_;
-    // The exposes seen since the last paint for one: this paint answers
-    // them, or one of Qt's own (on a map), or one answered already.
-    const std::vector<Window::AreaAt> exposed = std::exchange(w.exposed, {});
-    if (std::exchange(w.someUnseen, false)) return area;
-    if (exposed.empty()) {
-        // Qt's own, on a map. The server exposes a window once it can be
-        // seen (under a window manager, once its frame is mapped); until
+    if (!w.exposed) {
+        // Qt's own paint on a map. The server exposes a window once it can
+        // be seen (under a window manager, once its frame is mapped); until
         // then it keeps nothing drawn.
         if (w.fromItsMaking) return {};
         xcb_get_window_attributes_reply_t* attributes =
@@ -379,18 +358,10 @@ QRegion ServerDrawing::toDraw(const QRegion& area, bool forUpdate) {
         std::free(attributes);
         return viewable ? area : QRegion();
     }
-    // A pixel drawn after every expose of it shows what it is to show. The
-    // exposes an earlier paint took are older than these: a pixel drawn
-    // after these was drawn after those too.
-    QRegion seen, stale;
-    for (const Window::AreaAt& expose : exposed) {
-        seen += expose.area;
-        QRegion drawnSince;
-        for (const Window::AreaAt& d : w.drawn)
-            if (after(d.sequence, expose.sequence)) drawnSince += d.area;
-        stale += expose.area - drawnSince;
-    }
-    return area - (seen - stale);
+    // A pixel drawn since the last expose shows what it is to show: a paint
+    // for an expose answered already (Qt paints for each expose it handled,
+    // and one of them may have taken the others' areas) leaves it out.
+    return area - w.drawnSinceExposed;
 }
 
 void ServerDrawing::fill(const QRegion& area, uint32_t pixel) {
@@ -400,7 +371,8 @@ void ServerDrawing::fill(const QRegion& area, uint32_t pixel) {
     std::vector<xcb_rectangle_t> rects;
     for (const QRect& r : area)
         rects.push_back({int16_t(r.x()), int16_t(r.y()), uint16_t(r.width()), uint16_t(r.height())});
-    w.drew(xcb_poly_fill_rectangle(w.c, w.id, w.gc, uint32_t(rects.size()), rects.data()).sequence, area);
+    xcb_poly_fill_rectangle(w.c, w.id, w.gc, uint32_t(rects.size()), rects.data());
+    w.drawnSinceExposed += area;
 }
 
 void ServerDrawing::put(const DeviceBitmap& bitmap, const QRect& area, const QPoint& at) {
@@ -415,20 +387,17 @@ void ServerDrawing::put(const DeviceBitmap& bitmap, const QRect& area, const QPo
     const QPoint to = at + pixels.topLeft() - QPoint(0, pixels.top());
     if (SharedSegment* segment = SharedSegment::of(w.c, paddedRow * size_t(pixels.height()));
         segment && paddedRow <= segment->halfBytes()) {
-        uint32_t sequence = 0;
         for (int top = pixels.top(); top <= pixels.bottom();) {
             const int count = std::min(int(segment->halfBytes() / paddedRow), pixels.bottom() + 1 - top);
             const size_t offset = segment->reserve(paddedRow * size_t(count));
             for (int y = 0; y < count; ++y)
                 std::memcpy(segment->at(offset + paddedRow * size_t(y)), firstByte(top + y), rowBytes);
-            sequence = xcb_shm_put_image(w.c, w.id, w.gc, uint16_t(pixels.width()), uint16_t(count), 0, 0,
-                                         uint16_t(pixels.width()), uint16_t(count), int16_t(to.x()),
-                                         int16_t(to.y() + top), w.depth, XCB_IMAGE_FORMAT_Z_PIXMAP, 0,
-                                         segment->id(), uint32_t(offset))
-                           .sequence;
+            xcb_shm_put_image(w.c, w.id, w.gc, uint16_t(pixels.width()), uint16_t(count), 0, 0,
+                              uint16_t(pixels.width()), uint16_t(count), int16_t(to.x()), int16_t(to.y() + top),
+                              w.depth, XCB_IMAGE_FORMAT_Z_PIXMAP, 0, segment->id(), uint32_t(offset));
             top += count;
         }
-        w.drew(sequence, QRect(at + pixels.topLeft(), pixels.size()));
+        w.drawnSinceExposed += QRect(at + pixels.topLeft(), pixels.size());
         xcb_flush(w.c);
         return;
     }
@@ -439,7 +408,6 @@ void ServerDrawing::put(const DeviceBitmap& bitmap, const QRect& area, const QPo
     const size_t maxRequest = size_t(xcb_get_maximum_request_length(w.c)) * 4 - 64;
     const int bandRows = int(std::max<size_t>(1, maxRequest / paddedRow));
     std::vector<uint8_t> band;
-    uint32_t sequence = 0;
     for (int top = pixels.top(); top <= pixels.bottom(); top += bandRows) {
         const int count = std::min(bandRows, pixels.bottom() + 1 - top);
         const uint8_t* data = firstByte(top);
@@ -449,12 +417,10 @@ void ServerDrawing::put(const DeviceBitmap& bitmap, const QRect& area, const QPo
                 std::memcpy(band.data() + paddedRow * size_t(y), firstByte(top + y), rowBytes);
             data = band.data();
         }
-        sequence = xcb_put_image(w.c, XCB_IMAGE_FORMAT_Z_PIXMAP, w.id, w.gc, uint16_t(pixels.width()),
-                                 uint16_t(count), int16_t(to.x()), int16_t(to.y() + top), 0, w.depth,
-                                 uint32_t(paddedRow * size_t(count)), data)
-                       .sequence;
+        xcb_put_image(w.c, XCB_IMAGE_FORMAT_Z_PIXMAP, w.id, w.gc, uint16_t(pixels.width()), uint16_t(count),
+                      int16_t(to.x()), int16_t(to.y() + top), 0, w.depth, uint32_t(paddedRow * size_t(count)), data);
     }
-    w.drew(sequence, QRect(at + pixels.topLeft(), pixels.size()));
+    w.drawnSinceExposed += QRect(at + pixels.topLeft(), pixels.size());
 }
 
 }  // namespace lumeye::ui

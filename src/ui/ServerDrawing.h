@@ -43,7 +43,7 @@ public:
 
     // After begin, for a paint event's area: what is still to be drawn. A
     // paint for the widget's own update draws all of it. One for an expose
-    // leaves out the pixels drawn after the server last exposed them. Qt
+    // leaves out the pixels drawn since the server last exposed the window. Qt
     // paints a window when it learns that it is mapped, and again for the
     // server's expose, which comes once the window can be seen (under a
     // window manager, once its frame is mapped): a window watched from its

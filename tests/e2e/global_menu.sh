@@ -19,7 +19,7 @@ export DBUS_SESSION_BUS_ADDRESS
 # The same X server also checks which windows the server draws on itself and
 # what it shows there; a second one, without MIT-SHM, what it shows sent
 # through the socket alone.
-server_tests=(serverDrawsOnlyOnTheLayoutsOwnVisual serverShowsTheCanvasExactly)
+server_tests=(serverDrawsOnlyOnTheLayoutsOwnVisual serverDrawsEveryExposedArea serverShowsTheCanvasExactly)
 run_toolkit_test() {
     local log=$1
     shift
