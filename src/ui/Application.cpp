@@ -21,6 +21,14 @@
 
 #include <chrono>
 #endif
+#else
+#include "ui/Screen.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <chrono>
+#include <thread>
 #endif
 
 namespace lumeye::ui {
@@ -54,6 +62,23 @@ void awaitAnswers(wl_display* display) {
     startup::waitForCompositor(display, queue, answered, std::chrono::steady_clock::now() + kWaylandAnswerWait);
     wl_callback_destroy(sync);
     wl_event_queue_destroy(queue);
+}
+#elif QT_VERSION < QT_VERSION_CHECK(6, 5, 0)
+// Whether one of the threads that Qt's Wayland plugin reads the compositor in
+// waits to run.
+bool waylandReaderRunnable() {
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile name(tasks.filePath(task + QStringLiteral("/comm")));
+        if (!name.open(QIODevice::ReadOnly) || !name.readAll().startsWith("WaylandEventThr")) continue;
+        QFile status(tasks.filePath(task + QStringLiteral("/stat")));
+        if (!status.open(QIODevice::ReadOnly)) continue;
+        // "pid (name) state ...": the state follows the name's last bracket.
+        const QByteArray line = status.readAll();
+        const qsizetype state = line.lastIndexOf(')') + 2;
+        if (state >= 2 && state < line.size() && line[state] == 'R') return true;
+    }
+    return false;
 }
 #endif
 
@@ -142,6 +167,18 @@ void Application::closeDown() {
         QEventLoop settle;
         QTimer::singleShot(kWaylandSettleMs, &settle, &QEventLoop::quit);
         settle.exec();
+    }
+#elif QT_VERSION < QT_VERSION_CHECK(6, 5, 0)
+    // Qt's Wayland plugin (6.4) hands its reading thread a read each time the
+    // main loop wakes; a thread told to stop before it ran quits without that
+    // read, the plugin's other reading thread then waits for it forever, and
+    // the program never ends (seen on a busy machine). So the program ends once
+    // neither waits to run: each has taken what it was handed. A machine too
+    // busy to let them run is waited for only so long.
+    if (runsOnWayland()) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+        while (waylandReaderRunnable() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 #endif
 }
