@@ -22,6 +22,8 @@
 #include <chrono>
 #endif
 #else
+// Qt 6.4's Wayland plugin: its reading threads are waited for at exit.
+#define LUMEYE_WAYLAND_READERS_WAIT
 #include "ui/Screen.h"
 
 #include <QDir>
@@ -63,7 +65,7 @@ void awaitAnswers(wl_display* display) {
     wl_callback_destroy(sync);
     wl_event_queue_destroy(queue);
 }
-#elif QT_VERSION < QT_VERSION_CHECK(6, 5, 0)
+#elif defined(LUMEYE_WAYLAND_READERS_WAIT)
 // Whether one of the threads that Qt's Wayland plugin reads the compositor in
 // waits to run.
 bool waylandReaderRunnable() {
@@ -168,7 +170,7 @@ void Application::closeDown() {
         QTimer::singleShot(kWaylandSettleMs, &settle, &QEventLoop::quit);
         settle.exec();
     }
-#elif QT_VERSION < QT_VERSION_CHECK(6, 5, 0)
+#elif defined(LUMEYE_WAYLAND_READERS_WAIT)
     // Qt's Wayland plugin (6.4) hands its reading thread a read each time the
     // main loop wakes; a thread told to stop before it ran quits without that
     // read, the plugin's other reading thread then waits for it forever, and

@@ -506,13 +506,13 @@ ask_again() { question_step=1; open_modal question; }
 # double-click that reached the program as two clicks: on a busy machine a
 # nested compositor can stamp them far apart).
 chart_drawn() {
-    local before=$2 now="" deadline=$((SECONDS + patience)) again=$((SECONDS + patience / 3))
+    local before=$2 now="" deadline=$((SECONDS + patience)) again=$((SECONDS + patience / 3)) again_with=${3:-}
     while [[ "$now" == "$2" || "$now" != "$before" ]]; do
         ((SECONDS < deadline)) || monkey_fail "the chart was not drawn again"
-        if [[ -n ${3:-} ]] && ((SECONDS >= again)); then
-            note "the chart not drawn again after $((patience / 3)) s: $3 once more"
-            $3
-            set -- "$1" "$2"
+        if [[ -n $again_with ]] && ((SECONDS >= again)); then
+            note "the chart not drawn again after $((patience / 3)) s: $again_with once more"
+            $again_with
+            again_with=""
         fi
         app_running || return 0
         [[ "$now" == "$2" ]] || before=$now
