@@ -111,8 +111,16 @@ for round in $(seq 1 "$rounds"); do
         ((i < 50)) || fail "the chart did not get the keyboard within 5s, round $round"
         sleep 0.1
     done
+    # X gives the chart the keyboard as Weston's window manager asks, which
+    # can come before Weston itself hands XWayland the keys: an Escape in
+    # between goes nowhere (seen once on a busy machine), and a user presses
+    # it again. So does the test, once, and says so.
     key Escape
-    xw wait_no_window "Reduce []"
+    if ! (xw wait_no_window "Reduce []") 2>/dev/null; then
+        echo "the chart still shown 10s after Escape in round $round: Escape once more"
+        key Escape
+        xw wait_no_window "Reduce []"
+    fi
     app_running || fail "the program ended in round $round"
     menu_framed
 done
