@@ -27,6 +27,13 @@ esac
 OUTPUT_DISPLAY=$DISPLAY
 output_window=$(xwininfo -root -children | awk '/"mutter"|"Weston Compositor/ { print $1; exit }')
 [[ -n "$output_window" ]] || fail "no window of the compositor's output"
+# Keys go to the compositor's window, given the X focus once, before the
+# program starts: Weston 10's X11 back-end can lose its keyboard on a focus
+# change of its window (it holds a FocusIn for the KeymapNotify after it, and
+# drops it when the two are read apart; seen on a busy machine as a chart no
+# key reached, not even after focusing the window again). Under pointer-root
+# focus, the pointer leaving the window and coming back is such a change.
+xdotool windowfocus "$output_window"
 
 # The program's windows are found on XWayland's display; the screen is read,
 # and keys and clicks given, on the X server the compositor shows its output on.
@@ -95,7 +102,6 @@ for round in $(seq 1 "$rounds"); do
     # labels, where the chart's check looks for nothing. (Moved at once, it
     # would take the clicks with it.)
     xdotool mousemove 16 $((height - 48))
-    xdotool windowfocus "$output_window"
     chart=$(xw wait_window "Reduce []" 60)
     xw window_geometry "$chart"
     assert_eq "$WIN_X,$WIN_Y ${WIN_W}x$WIN_H" "0,0 ${width}x$height" "the chart's window, round $round"
@@ -111,16 +117,8 @@ for round in $(seq 1 "$rounds"); do
         ((i < 50)) || fail "the chart did not get the keyboard within 5s, round $round"
         sleep 0.1
     done
-    # X gives the chart the keyboard as Weston's window manager asks, which
-    # can come before Weston itself hands XWayland the keys: an Escape in
-    # between goes nowhere (seen once on a busy machine), and a user presses
-    # it again. So does the test, once, and says so.
     key Escape
-    if ! (xw wait_no_window "Reduce []") 2>/dev/null; then
-        echo "the chart still shown 10s after Escape in round $round: Escape once more"
-        key Escape
-        xw wait_no_window "Reduce []"
-    fi
+    xw wait_no_window "Reduce []"
     app_running || fail "the program ended in round $round"
     menu_framed
 done
