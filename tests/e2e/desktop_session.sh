@@ -28,11 +28,7 @@ OUTPUT_DISPLAY=$DISPLAY
 output_window=$(xwininfo -root -children | awk '/"mutter"|"Weston Compositor/ { print $1; exit }')
 [[ -n "$output_window" ]] || fail "no window of the compositor's output"
 # Keys go to the compositor's window, given the X focus once, before the
-# program starts: Weston 10's X11 back-end can lose its keyboard on a focus
-# change of its window (it holds a FocusIn for the KeymapNotify after it, and
-# drops it when the two are read apart; seen on a busy machine as a chart no
-# key reached, not even after focusing the window again). Under pointer-root
-# focus, the pointer leaving the window and coming back is such a change.
+# program starts (see run_weston for why only once).
 xdotool windowfocus "$output_window"
 
 # The program's windows are found on XWayland's display; the screen is read,
