@@ -27,9 +27,6 @@ esac
 OUTPUT_DISPLAY=$DISPLAY
 output_window=$(xwininfo -root -children | awk '/"mutter"|"Weston Compositor/ { print $1; exit }')
 [[ -n "$output_window" ]] || fail "no window of the compositor's output"
-# Keys go to the compositor's window, given the X focus once, before the
-# program starts (see run_weston for why only once).
-xdotool windowfocus "$output_window"
 
 # The program's windows are found on XWayland's display; the screen is read,
 # and keys and clicks given, on the X server the compositor shows its output on.

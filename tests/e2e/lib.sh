@@ -434,7 +434,8 @@ start_kwin() {
             if [[ -s "$E2E_TMP/kwin-xwayland" ]]; then
                 read -r XWAYLAND_DISPLAY XWAYLAND_AUTH <"$E2E_TMP/kwin-xwayland"
                 XWAYLAND_AUTH=${XWAYLAND_AUTH:-/dev/null}
-                DISPLAY=$XWAYLAND_DISPLAY XAUTHORITY=$XWAYLAND_AUTH xdpyinfo >/dev/null 2>&1 && return 0
+                DISPLAY=$XWAYLAND_DISPLAY XAUTHORITY=$XWAYLAND_AUTH xdpyinfo >/dev/null 2>&1 &&
+                xdotool windowfocus "$(xwininfo -root -children | awk '/"mutter"/ { print $1; exit }')" && return 0
             fi
         fi
         kill -0 "$pid" 2>/dev/null || break
@@ -447,7 +448,8 @@ start_kwin() {
 # start_mutter WIDTH HEIGHT SCALE: GNOME's compositor with one output of that
 # size and scale, as a window on the X server of DISPLAY, with its XWayland;
 # exports XDG_RUNTIME_DIR and WAYLAND_DISPLAY, and sets XWAYLAND_DISPLAY and
-# XWAYLAND_AUTH for X clients.
+# XWAYLAND_AUTH for X clients. Its window gets the X focus, once, as Weston's
+# does (see run_weston): no window manager on that X server moves it.
 start_mutter() {
     export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
     mkdir -m 700 -p "$XDG_RUNTIME_DIR"
@@ -465,7 +467,8 @@ start_mutter() {
             XWAYLAND_DISPLAY=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$E2E_TMP/mutter.log")
             XWAYLAND_AUTH=$(ls -t "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -n 1 || true)
             [[ -n "$XWAYLAND_DISPLAY" && -n "$XWAYLAND_AUTH" && -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ]] &&
-                DISPLAY=$XWAYLAND_DISPLAY XAUTHORITY=$XWAYLAND_AUTH xdpyinfo >/dev/null 2>&1 && return 0
+                DISPLAY=$XWAYLAND_DISPLAY XAUTHORITY=$XWAYLAND_AUTH xdpyinfo >/dev/null 2>&1 &&
+                xdotool windowfocus "$(xwininfo -root -children | awk '/"mutter"/ { print $1; exit }')" && return 0
             kill -0 "$pid" 2>/dev/null || break
             sleep 0.1
         done
